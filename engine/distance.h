@@ -1,0 +1,28 @@
+#pragma once
+// Great-circle distance by the spherical law of cosines, in statute miles.
+// The three approximations of pi below fix the digits of every result the 2012-era
+// tables were published with; do not replace them by a full-precision constant.
+
+namespace quorvane {
+
+inline constexpr double kPiConversion = 3.14159265;        // both angle conversions
+inline constexpr double kPiArcCos = 3.14159265358979;      // arc_cos(-1)
+inline constexpr double kHalfPiArcCos = 1.5707963267949;   // pi/2 in arc_cos
+
+double deg_to_rad(double v);
+double rad_to_deg(double v);
+
+// Arccosine in radians. The argument is clamped to [-1, 1]: rounding can push it just
+// past 1 for two points with equal coordinates, which is a distance of 0, not an error.
+// A non-finite argument throws RuntimeError 5.
+double arc_cos(double x);
+
+// Note the argument order: both latitudes, then both longitudes.
+double distance_miles(double lat1, double lat2, double lon1, double lon2);
+
+// The same result from sin and cos of each latitude's deg_to_rad, computed once per
+// zip code when a table is loaded (bit-identical to distance_miles).
+double distance_miles_pre(double sin_lat1, double cos_lat1, double sin_lat2, double cos_lat2,
+                          double lon1, double lon2);
+
+}  // namespace quorvane

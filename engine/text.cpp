@@ -1,0 +1,162 @@
+#include "text.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+namespace quorvane {
+
+void append_distance_text(std::string& out, double miles, std::string_view sep) {
+  // nearbyint rounds half to even in the default rounding mode.
+  const double h = std::nearbyint(miles * 100.0);
+  if (!(std::fabs(h) < 9.0e18)) {  // far beyond any distance on earth; keep it readable
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, h / 100.0, std::chars_format::fixed);
+    out.append(buf, r.ptr);
+    return;
+  }
+  auto hundredths = static_cast<std::int64_t>(h);
+  if (hundredths < 0) {
+    out += '-';
+    hundredths = -hundredths;
+  }
+  char buf[24];
+  auto r = std::to_chars(buf, buf + sizeof buf, hundredths / 100);
+  out.append(buf, r.ptr);
+  const int frac = static_cast<int>(hundredths % 100);
+  if (frac != 0) {
+    out += sep;
+    out += static_cast<char>('0' + frac / 10);
+    if (frac % 10 != 0) out += static_cast<char>('0' + frac % 10);
+  }
+}
+
+std::string distance_text(double miles, std::string_view sep) {
+  std::string s;
+  append_distance_text(s, miles, sep);
+  return s;
+}
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// Consumes digits (and group separators between digits when allowed); returns count.
+std::size_t digits(std::string_view s, std::size_t& i, std::string_view group) {
+  std::size_t n = 0;
+  while (i < s.size()) {
+    if (is_digit(s[i])) {
+      ++n;
+      ++i;
+    } else if (!group.empty() && n > 0 && s.substr(i, group.size()) == group &&
+               i + group.size() < s.size() && is_digit(s[i + group.size()])) {
+      i += group.size();
+    } else {
+      break;
+    }
+  }
+  return n;
+}
+
+}  // namespace
+
+bool is_numeric(std::string_view text, std::string_view dec, std::string_view group) {
+  std::string_view s = text;
+  while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
+  while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
+  std::size_t i = 0;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+  std::size_t n = digits(s, i, group == dec ? std::string_view{} : group);
+  if (!dec.empty() && s.substr(i, dec.size()) == dec) {
+    i += dec.size();
+    n += digits(s, i, {});
+  }
+  if (n == 0) return false;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
+    if (digits(s, j, {}) == 0) return false;
+    i = j;
+  }
+  return i == s.size();
+}
+
+std::optional<double> parse_sql_number(std::string_view s) {
+  // Plain digits, the usual case, are read directly: they are exact as doubles.
+  if (!s.empty() && s.size() <= 15) {
+    std::uint64_t v = 0;
+    std::size_t k = 0;
+    while (k < s.size() && is_digit(s[k])) v = v * 10 + static_cast<unsigned>(s[k++] - '0');
+    if (k == s.size()) return static_cast<double>(v);
+  }
+  std::size_t i = 0;
+  bool neg = false;
+  if (i < s.size() && (s[i] == '+' || s[i] == '-')) neg = s[i++] == '-';
+  const std::size_t start = i;
+  std::size_t n = 0;
+  while (i < s.size() && is_digit(s[i])) ++i, ++n;
+  if (i < s.size() && s[i] == '.') {
+    ++i;
+    while (i < s.size() && is_digit(s[i])) ++i, ++n;
+  }
+  if (n == 0) return std::nullopt;
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    std::size_t j = i + 1;
+    if (j < s.size() && (s[j] == '+' || s[j] == '-')) ++j;
+    std::size_t k = j;
+    while (k < s.size() && is_digit(s[k])) ++k;
+    if (k == j) return std::nullopt;
+    i = k;
+  }
+  if (i != s.size()) return std::nullopt;
+  double v = 0;
+  auto r = std::from_chars(s.data() + start, s.data() + i, v);
+  if (r.ec == std::errc::result_out_of_range) v = HUGE_VAL;
+  else if (r.ec != std::errc()) return std::nullopt;
+  return neg ? -v : v;
+}
+
+std::string_view trim_blanks(std::string_view s) {
+  while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
+  while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+std::string zip_of_entry(std::string_view entry) {
+  return std::string(trim_blanks(entry).substr(0, 5));
+}
+
+std::string_view file_name_part(std::string_view path) {
+  const auto p = path.find_last_of("\\/");
+  return p == std::string_view::npos ? path : path.substr(p + 1);
+}
+
+namespace {
+
+bool is_sep(char c) { return c == '\\' || c == '/'; }
+
+std::string collapse_pairs(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    out += s[i];
+    if (is_sep(s[i]) && i + 1 < s.size() && s[i + 1] == s[i]) ++i;
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string collapse_backslashes(std::string_view path) {
+  if (path.empty() || !is_sep(path.front())) return collapse_pairs(path);
+  std::size_t p = 0;
+  while (p < path.size() && path[p] == path.front()) ++p;
+  // A leading "\\" names a network share and keeps both; a leading '/' is the root,
+  // where a doubled separator means nothing, so it stays single.
+  std::string out(path.front() == '\\' ? 2 : 1, path.front());
+  out += collapse_pairs(path.substr(p));
+  return out;
+}
+
+}  // namespace quorvane

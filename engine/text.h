@@ -1,0 +1,40 @@
+#pragma once
+// Number and text helpers shared by the engine, the window and the exports.
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+// Rounds to two decimals, exact halves to the even neighbour, and appends the shortest
+// form: no trailing zeros, no grouping, no exponent, the given decimal separator.
+void append_distance_text(std::string& out, double miles, std::string_view decimal_separator);
+std::string distance_text(double miles, std::string_view decimal_separator);
+
+// The numeric test of the run and the reference box: the text converts as a whole to
+// a number under the user's locale. Blanks around it pass; a sign, a decimal separator,
+// group separators between digits and an exponent are accepted; empty text and letters fail.
+bool is_numeric(std::string_view text, std::string_view decimal_separator = ".",
+                std::string_view group_separator = ",");
+
+// Parses the text as the database reads an unquoted numeric literal in a statement:
+// optional sign, digits with an optional '.' fraction, optional exponent. Anything else
+// (blanks inside, letters, quotes, empty text) is not a literal and gives nullopt.
+std::optional<double> parse_sql_number(std::string_view text);
+
+// Trims leading and trailing blanks (spaces).
+std::string_view trim_blanks(std::string_view s);
+
+// The zip code of a list entry: trimmed of blanks, cut to its first five characters.
+std::string zip_of_entry(std::string_view entry);
+
+// The part after the last path separator ('\' or '/'); the whole text when there is
+// none; the empty text when the text ends in one.
+std::string_view file_name_part(std::string_view path);
+
+// Tidies a path joined from a folder and a file name: every non-overlapping doubled
+// separator becomes one, in one left-to-right pass; a path that begins with '\\' gets
+// exactly two (a network share); one that begins with '/' gets exactly one.
+std::string collapse_backslashes(std::string_view path);
+
+}  // namespace quorvane

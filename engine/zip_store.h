@@ -1,0 +1,51 @@
+#pragma once
+// The zip code database beside the program, read once per table and kept in memory
+// while the file is unchanged. Lookups are grouped into batches (a run is one batch):
+// the file is checked for changes when a batch starts, and a database that cannot be
+// read is reported once per batch, not once per lookup.
+#include <memory>
+#include <string>
+
+#include "zip_table.h"
+
+namespace quorvane {
+
+class ZipStore {
+ public:
+  explicit ZipStore(std::string path) : path_(std::move(path)) {}
+  const std::string& path() const { return path_; }
+
+  void begin_batch();
+  void end_batch() { in_batch_ = false; }
+  bool in_batch() const { return in_batch_; }
+
+  // The table, loaded on first use; nullptr when it cannot be read (see error()).
+  const ZipTable* table(bool use2016) {
+    const int i = use2016 ? 1 : 0;
+    if (!tried_[i]) load(i);
+    return tables_[i].get();
+  }
+  const std::string& error(bool use2016) const { return errors_[use2016 ? 1 : 0]; }
+
+  // True once per batch: the caller reports the failure the first time only.
+  bool take_report_slot();
+
+ private:
+  struct Identity {
+    unsigned long long dev = 0, ino = 0, size = 0, mtime_ns = 0;
+    bool exists = false;
+    bool operator==(const Identity&) const = default;
+  };
+  void load(int i);
+  static Identity identify(const std::string& path);
+
+  std::string path_;
+  Identity identity_;
+  std::unique_ptr<ZipTable> tables_[2];
+  std::string errors_[2];
+  bool tried_[2] = {false, false};
+  bool in_batch_ = false;
+  bool reported_ = false;
+};
+
+}  // namespace quorvane

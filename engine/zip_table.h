@@ -1,0 +1,78 @@
+#pragma once
+// An in-memory copy of one zip code table, keyed for fast lookup. Rows keep the order
+// the database returned them in; a key seen twice keeps its first row, which is the
+// row a query for that key would have returned first.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace quorvane {
+
+enum class KeyKind { Number, Text };
+
+struct TableSpec {
+  std::string table;
+  std::string key_column;
+  std::string lat_column;
+  std::string lon_column;
+  KeyKind kind = KeyKind::Number;
+};
+
+TableSpec zip_table_spec(bool use2016);
+
+struct ZipRow {
+  double lat = 0, lon = 0;
+  double sin_lat = 0, cos_lat = 0;  // of deg_to_rad(lat), for the distance
+  std::uint8_t bad = 0;             // kBadLat / kBadLon: the field does not convert to a double
+};
+inline constexpr std::uint8_t kBadLat = 1, kBadLon = 2, kNullLat = 4, kNullLon = 8;
+
+// One field as the database delivered it.
+struct Cell {
+  enum Type { Null, Number, Text } type = Null;
+  double number = 0;
+  std::string_view text;
+};
+
+class ZipTable {
+ public:
+  explicit ZipTable(KeyKind kind) : kind_(kind) {}
+  KeyKind kind() const { return kind_; }
+  std::size_t size() const { return rows_.size(); }
+
+  void add(const Cell& key, const Cell& lat, const Cell& lon);
+
+  const ZipRow* find_number(double key) const;
+  const ZipRow* find_text(std::string_view key) const;
+
+ private:
+  void insert(std::uint64_t key, std::uint32_t row);
+  const ZipRow* find(std::uint64_t key) const;
+  void grow();
+
+  struct Slot {
+    std::uint64_t key;
+    std::uint32_t row;  // kEmpty when free
+  };
+  static constexpr std::uint32_t kEmpty = UINT32_MAX;
+
+  KeyKind kind_;
+  std::vector<ZipRow> rows_;
+  std::vector<Slot> slots_;
+  std::size_t used_ = 0;
+  std::unordered_map<std::string, std::uint32_t> long_keys_;  // text keys over 7 bytes
+};
+
+// Reads a whole table from a database file, SQLite or Access (Jet 3, Jet 4, ACE),
+// told apart by the file's header. Throws RuntimeError with the reason on failure.
+std::unique_ptr<ZipTable> load_table(const std::string& path, const TableSpec& spec);
+
+// Format-specific readers: call `row` with (key, lat, lon) for every row in table order.
+using RowFn = void (*)(void* ctx, const Cell& key, const Cell& lat, const Cell& lon);
+void read_sqlite_table(const std::string& path, const TableSpec& spec, RowFn fn, void* ctx);
+void read_access_table(const std::string& path, const TableSpec& spec, RowFn fn, void* ctx);
+
+}  // namespace quorvane

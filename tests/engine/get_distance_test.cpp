@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include "test_db.h"
+#include "zip_distance.h"
+
+namespace quorvane {
+namespace {
+
+class GetDistanceTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    test::make_zip_db(db, {"1, 40, -75", "2, 41, -75", "3, 40, -74", "34001, 0, 0"},
+                      {"'00001', 40, -75", "'00002', 41, -75", "'00003', 40, -74",
+                       "'00004', 40, -75", "'00005', 40.00125, -75", "'00006', 1e999, 1",
+                       "'02134', 42.35, -71.13", "'2134', 42.35, -71.14", "'34001', 0, 0"});
+  }
+  test::TempDir dir;
+  std::string db = dir.file("dbZips.mdb");
+  ZipDistance engine{db};
+  test::CapturedReports reports;
+};
+
+TEST_F(GetDistanceTest, Wordings) {
+  struct Row {
+    std::uint8_t wording;
+    const char* zip1;
+    const char* zip2;
+    const char* line;
+  };
+  const Row rows[] = {
+      {3, "00001", "00002", "Distance between 00001 and 00002 is 69.09 miles"},
+      {4, "00001", "00002", "00001 to 00002: 69.09 miles"},
+      {5, "00001", "00003", "52.93 miles"},
+      {0, "00001", "00002", ""},
+      {9, "00001", "00002", ""},
+      {0, "99999", "00002", "No details found for zip code: 99999"},
+      {5, "00001", "99999", "No details found for zip code: 99999"},
+      {3, "00001", "00004", "Distance between 00001 and 00004 is 0 miles"},  // equal points
+      {5, "00001", "00005", "0.09 miles"},
+  };
+  for (const auto& r : rows)
+    EXPECT_EQ(engine.GetDistance(r.zip1, r.zip2, r.wording, true), r.line) << r.zip1 << r.zip2;
+  EXPECT_EQ(reports.size(), 0u);
+}
+
+TEST_F(GetDistanceTest, SameTextNeedsNoLookup) {
+  ZipDistance nowhere(dir.file("absent.mdb"));
+  EXPECT_EQ(nowhere.GetDistance("77777", "77777", 3, true),
+            "Distance between 77777 and 77777 is 0 miles");
+  EXPECT_EQ(nowhere.GetDistance("77777", "77777", 4, false), "77777 to 77777: 0 miles");
+  EXPECT_EQ(nowhere.GetDistance("77777", "77777", 5, true), "0 miles");
+  EXPECT_EQ(nowhere.GetDistance("77777", "77777", 1, true), "");
+  EXPECT_EQ(reports.size(), 0u);
+  EXPECT_EQ(nowhere.not_found_zips, "");
+}
+
+TEST_F(GetDistanceTest, FormsOfOneZipAreDifferentTexts) {
+  EXPECT_EQ(engine.GetDistance("2134", "02134", 5, true), "0.51 miles");
+}
+
+TEST_F(GetDistanceTest, FirstFailedLookupEndsTheComparison) {
+  EXPECT_EQ(engine.GetDistance("99999", "34001", 3, true), "No details found for zip code: 99999");
+  EXPECT_EQ(engine.not_found_zips, "");
+  // 00001 is the number 1 in the 2012 table, so the zero-coordinate 34001 is named.
+  EXPECT_EQ(engine.GetDistance("00001", "34001", 3, false),
+            "No details found for zip code: 34001");
+  EXPECT_EQ(engine.not_found_zips, "34001");
+}
+
+TEST_F(GetDistanceTest, NonFiniteCoordinatesAreReportedAsZeroMiles) {
+  EXPECT_EQ(engine.GetDistance("00006", "00001", 3, true),
+            "Distance between 00006 and 00001 is 0 miles");
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports.reports()[0].location, "Brisholt2021/08/31.modZipDistance.GetDistance");
+}
+
+TEST_F(GetDistanceTest, DecimalSeparatorFollowsTheUser) {
+  engine.set_decimal_separator(",");
+  EXPECT_EQ(engine.GetDistance("00001", "00002", 4, true), "00001 to 00002: 69,09 miles");
+}
+
+}  // namespace
+}  // namespace quorvane

@@ -1,0 +1,78 @@
+// Builds the zip code database that ships beside the program from the CSV files
+// under data/: build_zipdb zip_code2012.csv zip_code2016.csv dbZips.mdb
+#include <sqlite3.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <string>
+
+namespace {
+
+bool exec(sqlite3* db, const char* sql) {
+  char* err = nullptr;
+  if (sqlite3_exec(db, sql, nullptr, nullptr, &err) == SQLITE_OK) return true;
+  std::cerr << "build_zipdb: " << (err ? err : "?") << "\n";
+  sqlite3_free(err);
+  return false;
+}
+
+bool load(sqlite3* db, const char* csv, const char* table, bool numeric_key) {
+  std::ifstream in(csv);
+  if (!in) {
+    std::cerr << "build_zipdb: cannot read " << csv << "\n";
+    return false;
+  }
+  const std::string sql = std::string("INSERT INTO ") + table +
+                          " (zip_code, lattitude, longitude) VALUES (?, ?, ?)";
+  sqlite3_stmt* st = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) return false;
+  std::string line;
+  std::getline(in, line);  // header
+  long rows = 0;
+  while (std::getline(in, line)) {
+    const auto a = line.find(','), b = line.find(',', a + 1);
+    if (a == std::string::npos || b == std::string::npos) continue;
+    const std::string zip = line.substr(0, a);
+    if (numeric_key)
+      sqlite3_bind_int64(st, 1, std::stoll(zip));
+    else
+      sqlite3_bind_text(st, 1, zip.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_double(st, 2, std::stod(line.substr(a + 1, b - a - 1)));
+    sqlite3_bind_double(st, 3, std::stod(line.substr(b + 1)));
+    if (sqlite3_step(st) != SQLITE_DONE) return false;
+    sqlite3_reset(st);
+    ++rows;
+  }
+  sqlite3_finalize(st);
+  std::cout << table << ": " << rows << " rows\n";
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::cerr << "usage: build_zipdb zip_code2012.csv zip_code2016.csv OUTPUT\n";
+    return 2;
+  }
+  const std::string out = argv[3], tmp = out + ".tmp";
+  std::remove(tmp.c_str());
+  sqlite3* db = nullptr;
+  bool ok = sqlite3_open(tmp.c_str(), &db) == SQLITE_OK &&
+            exec(db,
+                 "PRAGMA journal_mode=OFF; BEGIN;"
+                 "CREATE TABLE zip_code (zip_code INTEGER, lattitude REAL, longitude REAL);"
+                 "CREATE TABLE zip_code2016 (zip_code TEXT, lattitude REAL, longitude REAL);") &&
+            load(db, argv[1], "zip_code", true) && load(db, argv[2], "zip_code2016", false) &&
+            exec(db,
+                 "CREATE INDEX zip_code_zip ON zip_code (zip_code);"
+                 "CREATE INDEX zip_code2016_zip ON zip_code2016 (zip_code); COMMIT;");
+  sqlite3_close(db);
+  if (!ok || std::rename(tmp.c_str(), out.c_str()) != 0) {
+    std::remove(tmp.c_str());
+    std::cerr << "build_zipdb: failed\n";
+    return 1;
+  }
+  return 0;
+}
