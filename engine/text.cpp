@@ -124,7 +124,20 @@ std::string_view trim_blanks(std::string_view s) {
 }
 
 std::string zip_of_entry(std::string_view entry) {
-  return std::string(trim_blanks(entry).substr(0, 5));
+  // Five characters, not bytes: a UTF-8 sequence is never cut in half.
+  std::string_view t = trim_blanks(entry);
+  std::size_t i = 0;
+  for (int chars = 0; i < t.size() && chars < 5; ++chars) {
+    ++i;
+    while (i < t.size() && (static_cast<unsigned char>(t[i]) & 0xC0) == 0x80) ++i;
+  }
+  return std::string(t.substr(0, i));
+}
+
+std::size_t char_count(std::string_view s) {
+  std::size_t n = 0;
+  for (unsigned char c : s) n += (c & 0xC0) != 0x80;
+  return n;
 }
 
 std::string_view file_name_part(std::string_view path) {

@@ -28,6 +28,9 @@ std::string_view trim_blanks(std::string_view s);
 // The zip code of a list entry: trimmed of blanks, cut to its first five characters.
 std::string zip_of_entry(std::string_view entry);
 
+// Length in characters of a UTF-8 text.
+std::size_t char_count(std::string_view s);
+
 // The part after the last path separator ('\' or '/'); the whole text when there is
 // none; the empty text when the text ends in one.
 std::string_view file_name_part(std::string_view path);

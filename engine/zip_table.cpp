@@ -64,7 +64,6 @@ void ZipTable::add(const Cell& key, const Cell& lat, const Cell& lon) {
   r.lon = to_double(lon, kBadLon, kNullLon, r.bad);
   r.sin_lat = std::sin(deg_to_rad(r.lat));
   r.cos_lat = std::cos(deg_to_rad(r.lat));
-  const auto index = static_cast<std::uint32_t>(rows_.size());
 
   if (kind_ == KeyKind::Number) {
     double v;
@@ -77,21 +76,16 @@ void ZipTable::add(const Cell& key, const Cell& lat, const Cell& lon) {
     } else {
       return;  // NULL equals nothing
     }
-    if (std::isnan(v) || find(number_key(v))) return;
-    rows_.push_back(r);
-    insert(number_key(v), index);
+    if (!std::isnan(v)) insert(number_key(v), r);
     return;
   }
 
   if (key.type == Cell::Null) return;
   std::string text = key.type == Cell::Text ? std::string(key.text) : number_as_text(key.number);
-  if (text.size() <= 7) {
-    if (find(short_text_key(text))) return;
-    rows_.push_back(r);
-    insert(short_text_key(text), index);
-  } else if (long_keys_.emplace(std::move(text), index).second) {
-    rows_.push_back(r);
-  }
+  if (text.size() <= 7)
+    insert(short_text_key(text), r);
+  else
+    long_keys_.emplace(std::move(text), r);
 }
 
 const ZipRow* ZipTable::find_number(double key) const {
@@ -103,18 +97,22 @@ const ZipRow* ZipTable::find_text(std::string_view key) const {
   if (kind_ != KeyKind::Text) return nullptr;
   if (key.size() <= 7) return find(short_text_key(key));
   auto it = long_keys_.find(std::string(key));
-  return it == long_keys_.end() ? nullptr : &rows_[it->second];
+  return it == long_keys_.end() ? nullptr : &it->second;
 }
 
-void ZipTable::insert(std::uint64_t key, std::uint32_t row) {
-  if ((used_ + 1) * 2 > slots_.size()) grow();
+bool ZipTable::insert(std::uint64_t key, const ZipRow& row) {
+  if ((used_ + 1) * 4 > slots_.size() * 3) grow();
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = mix(key) & mask;; i = (i + 1) & mask) {
-    if (slots_[i].row == kEmpty) {
-      slots_[i] = {key, row};
+    Slot& s = slots_[i];
+    if (!s.used) {
+      s.key = key;
+      s.row = row;
+      s.used = true;
       ++used_;
-      return;
+      return true;
     }
+    if (s.key == key) return false;
   }
 }
 
@@ -123,17 +121,17 @@ const ZipRow* ZipTable::find(std::uint64_t key) const {
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = mix(key) & mask;; i = (i + 1) & mask) {
     const Slot& s = slots_[i];
-    if (s.row == kEmpty) return nullptr;
-    if (s.key == key) return &rows_[s.row];
+    if (!s.used) return nullptr;
+    if (s.key == key) return &s.row;
   }
 }
 
 void ZipTable::grow() {
   std::vector<Slot> old = std::move(slots_);
-  slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{0, kEmpty});
+  slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
   used_ = 0;
   for (const Slot& s : old)
-    if (s.row != kEmpty) insert(s.key, s.row);
+    if (s.used) insert(s.key, s.row);
 }
 
 namespace {

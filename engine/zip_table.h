@@ -41,7 +41,7 @@ class ZipTable {
  public:
   explicit ZipTable(KeyKind kind) : kind_(kind) {}
   KeyKind kind() const { return kind_; }
-  std::size_t size() const { return rows_.size(); }
+  std::size_t size() const { return used_ + long_keys_.size(); }
 
   void add(const Cell& key, const Cell& lat, const Cell& lon);
 
@@ -49,21 +49,22 @@ class ZipTable {
   const ZipRow* find_text(std::string_view key) const;
 
  private:
-  void insert(std::uint64_t key, std::uint32_t row);
+  // Returns false when the key is there already (the first row stays).
+  bool insert(std::uint64_t key, const ZipRow& row);
   const ZipRow* find(std::uint64_t key) const;
   void grow();
 
+  // The row lives in its slot, so a lookup touches one cache line, not two.
   struct Slot {
-    std::uint64_t key;
-    std::uint32_t row;  // kEmpty when free
+    std::uint64_t key = 0;
+    ZipRow row;
+    bool used = false;
   };
-  static constexpr std::uint32_t kEmpty = UINT32_MAX;
 
   KeyKind kind_;
-  std::vector<ZipRow> rows_;
   std::vector<Slot> slots_;
   std::size_t used_ = 0;
-  std::unordered_map<std::string, std::uint32_t> long_keys_;  // text keys over 7 bytes
+  std::unordered_map<std::string, ZipRow> long_keys_;  // text keys over 7 bytes
 };
 
 // Reads a whole table from a database file, SQLite or Access (Jet 3, Jet 4, ACE),

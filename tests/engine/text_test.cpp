@@ -52,6 +52,7 @@ TEST(ZipOfEntry, TrimsThenCutsToFive) {
   EXPECT_EQ(zip_of_entry(" 1234 "), "1234");
   EXPECT_EQ(zip_of_entry(""), "");
   EXPECT_EQ(zip_of_entry("60628  "), "60628");
+  EXPECT_EQ(zip_of_entry("\xc3\xa9" "12345"), "\xc3\xa9" "1234");
 }
 
 TEST(Paths, FileNamePartAndCollapse) {
