@@ -1,0 +1,9 @@
+#pragma once
+#include <QIcon>
+
+namespace quorvane {
+
+// The application icon, drawn from our SVG at the usual sizes (no icon plugin needed).
+QIcon app_icon();
+
+}  // namespace quorvane

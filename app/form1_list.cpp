@@ -1,0 +1,124 @@
+// The zip code list commands.
+#include <QFile>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QTreeView>
+
+#include "error_trap.h"
+#include "form1.h"
+#include "list_file.h"
+#include "prompt.h"
+#include "text.h"
+#include "yielder.h"
+
+namespace quorvane {
+namespace {
+
+constexpr char kForm[] = "Form1";
+const QString kListFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+
+// The selected row of a list view, or -1.
+int selected_row(QTreeView* view) {
+  const QModelIndexList rows = view->selectionModel()->selectedRows();
+  return rows.isEmpty() ? -1 : rows.first().row();
+}
+
+}  // namespace
+
+void Form1::PushButton6_Click() {
+  Trap trap(kForm, "PushButton6_Click");
+  QString answer;
+  trap.line(100, [&] {
+    answer = Prompt::instance().input(QStringLiteral("Enter zip code to add: "),
+                                      QStringLiteral("Add Zip Code"));
+  });
+  if (answer.isEmpty()) return;
+  trap.line(104, [&] {
+    zip_list_->append(answer.toStdString());
+    zip_list_->flush();
+  });
+}
+
+void Form1::PushButton3_Click() {
+  Trap trap(kForm, "PushButton3_Click");
+  QStringList chosen;
+  trap.line(100, [&] {
+    chosen = Prompt::instance().openFiles(
+        QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files"), kListFilter);
+  });
+  if (chosen.isEmpty()) return;
+  pointer_.set(kPointerHourglass);
+  if (chosen.size() == 1) {
+    trap.line(110, [&] { load_list_file(chosen.first()); });
+  } else {
+    // Several files come from one folder: the folder joined with each file's name.
+    const QString folder = QFileInfo(chosen.first()).path();
+    for (const QString& chosen_path : chosen) {
+      trap.line(116, [&] {
+        const QString joined = folder + QLatin1Char('/') + QFileInfo(chosen_path).fileName();
+        load_list_file(QString::fromStdString(collapse_backslashes(joined.toStdString())));
+      });
+    }
+  }
+  pointer_.set(kPointerArrow);
+}
+
+void Form1::load_list_file(const QString& path) {
+  const QFileInfo info(path);
+  if (path.isEmpty() || !info.exists()) {
+    Prompt::instance().message(QStringLiteral("File not found"));
+    return;
+  }
+  const std::string shown = path.toStdString();
+  if (info.isDir()) throw RuntimeError(75, "Cannot read " + shown + ": it is a folder");
+  if (info.size() > kMaxListFileBytes)
+    throw RuntimeError(7, "Cannot read " + shown + ": at " + std::to_string(info.size() >> 20) +
+                              " MB it is too large for a list of zip codes (at most " +
+                              std::to_string(kMaxListFileBytes >> 20) + " MB)");
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    throw RuntimeError(75, "Cannot read " + shown + ": " + file.errorString().toStdString());
+  const QByteArray bytes = file.read(kMaxListFileBytes + 1);
+  if (file.error() != QFileDevice::NoError)
+    throw RuntimeError(57, "Cannot read " + shown + ": " + file.errorString().toStdString());
+  file.close();
+
+  Yielder yield([this] { zip_list_->flush(); });
+  const bool text = split_list_entries(
+      bytes, [this](std::string&& e) { zip_list_->append(std::move(e)); }, [&] { yield.maybe(); });
+  zip_list_->flush();
+  if (!text)
+    throw RuntimeError(62, "Cannot read " + shown +
+                               ": it is not a text file (a NUL byte follows the entries read)");
+}
+
+void Form1::PushButton7_Click() {
+  Trap trap(kForm, "PushButton7_Click");
+  trap.line(100, [&] {
+    zip_list_->append("03053");
+    zip_list_->append("92018");
+    zip_list_->flush();
+  });
+  trap.line(104, [&] { text1_->setText(QStringLiteral("60628")); });
+}
+
+void Form1::PushButton1_Click() {
+  Trap trap(kForm, "PushButton1_Click");
+  if (trap.test(100, [&] { return !pointer_.busy(); })) trap.line(102, [&] { zip_list_->clear(); });
+  trap.line(106, [&] { text1_->setText(QString()); });
+}
+
+void Form1::ListView1_Remove() {
+  if (pointer_.busy() || zip_list_->size() == 0) return;
+  const int row = selected_row(list_view1_);
+  if (row >= 0) zip_list_->removeAt(static_cast<std::size_t>(row));
+}
+
+void Form1::ListView2_DblClick() {
+  if (pointer_.busy() || results_->size() == 0) return;
+  const int row = selected_row(list_view2_);
+  if (row >= 0) results_->removeAt(static_cast<std::size_t>(row));
+}
+
+}  // namespace quorvane

@@ -1,0 +1,96 @@
+// The result commands: text file, workbook, clipboard, clearing and removing results.
+#include "caption_progress_bar.h"
+#include "clipboard.h"
+#include "error_trap.h"
+#include "form1.h"
+#include "prompt.h"
+#include "text_export.h"
+
+namespace quorvane {
+namespace {
+
+constexpr char kForm[] = "Form1";
+const QString kTextFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
+
+}  // namespace
+
+void Form1::PushButton4_Click() {
+  Trap trap(kForm, "PushButton4_Click");
+  QString path;
+  trap.line(104, [&] { path = Prompt::instance().saveFile(QStringLiteral("Save"), kTextFilter); });
+  if (path.isEmpty()) return;
+  pointer_.set(kPointerHourglass);
+  trap.line(110, [&] {
+    Yielder yield;
+    SaveListviewProperlySpaced(*results_, path, progress_, yield);
+  });
+  pointer_.set(kPointerArrow);
+}
+
+bool Form1::SaveResultsAsExcelFileIsExcelInstalled() {
+  const bool present = env_.spreadsheetPresent && env_.spreadsheetPresent();
+  if (!present)
+    Prompt::instance().message(QStringLiteral(
+        "Excel is not installed on this computer. You need to have it installed to use this "
+        "software without error."));
+  return present;
+}
+
+void Form1::PushButton13_Click() {
+  Trap trap(kForm, "PushButton13_Click");
+  if (!SaveResultsAsExcelFileIsExcelInstalled()) {
+    Prompt::instance().message(QStringLiteral(
+        "Excel is not installed on this computer. You need to have it installed to use this "
+        "feature."));
+    return;
+  }
+  if (results_->size() == 0) return;
+  // List row r goes to sheet row r + 1, below the header row.
+  if (results_->size() + 1 > kSheetRows) {
+    Prompt::instance().message(
+        QStringLiteral("There are %1 results, more than the %2 rows a worksheet holds. Save them "
+                       "as a text file instead.")
+            .arg(results_->size())
+            .arg(kSheetRows));
+    return;
+  }
+  pointer_.set(kPointerHourglass);
+  std::unique_ptr<Spreadsheet> sheet;
+  QString error;
+  bool ok = false;
+  trap.line(108, [&] {
+    sheet = env_.newSpreadsheet ? env_.newSpreadsheet() : nullptr;
+    ok = sheet && sheet->addWorkbook(&error);
+    // A workbook that cannot be made is reported once, and nothing more is tried.
+    if (!ok) throw RuntimeError(429, error.isEmpty() ? "Cannot create the workbook"
+                                                      : error.toStdString());
+  });
+  if (ok) {
+    trap.line(112, [&] {
+      Yielder yield;
+      write_sheet(*results_, *sheet, yield);
+      if (!sheet->show(&error)) throw RuntimeError(1004, error.toStdString());
+    });
+  }
+  pointer_.set(kPointerArrow);
+}
+
+void Form1::PushButton5_Click() {
+  Trap trap(kForm, "PushButton5_Click");
+  trap.line(100, [&] {
+    Yielder yield;
+    CopyListviewToClipboard(*results_, yield);
+  });
+  trap.line(102, [] {
+    Prompt::instance().message(
+        QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where "
+                       "you normally type and press Ctrl+V to paste the clipboard."));
+  });
+}
+
+void Form1::PushButton2_Click() {
+  Trap trap(kForm, "PushButton2_Click");
+  trap.line(100, [&] { results_->clear(); });
+}
+
+}  // namespace quorvane

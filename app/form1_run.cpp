@@ -1,0 +1,94 @@
+// The distance run: each list entry against the next one or against the reference zip
+// code, one result line per comparison.
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTreeView>
+
+#include "caption_progress_bar.h"
+#include "error_trap.h"
+#include "form1.h"
+#include "option_button.h"
+#include "prompt.h"
+#include "text.h"
+#include "yielder.h"
+
+namespace quorvane {
+
+void Form1::appendResult(std::string line) { results_->append(std::move(line), true); }
+
+void Form1::flushResults() {
+  const bool grew = results_->rowCount() < static_cast<int>(results_->size());
+  results_->flush();
+  if (grew) list_view2_->scrollToBottom();
+}
+
+void Form1::PushButton17_Click() {
+  if (run_in_progress_) return;
+  run_in_progress_ = true;
+  Trap trap("Form1", "PushButton17_Click");
+  if (zip_list_->size() == 0) {
+    trap.line(104, [] { Prompt::instance().message(QStringLiteral("No zip codes added.")); });
+    run_in_progress_ = false;
+    return;
+  }
+  engine_.not_found_zips.clear();
+  results_->clear();
+  pointer_.set(kPointerHourglass);
+
+  ZipDistance::Batch batch(engine_);  // the database is checked and read once per run
+  Yielder yield([this] { flushResults(); });
+  const std::size_t n = zip_list_->size();
+  std::uint8_t wording = 0;
+  std::string line;
+  for (std::size_t i = 0; i < n; ++i) {
+    // Entries removed during the run end it at the list's current end.
+    if (i >= zip_list_->size()) break;
+    trap.line(116, [&] {
+      const double m = static_cast<double>(zip_list_->size());
+      progress_->setProgressValue(static_cast<double>(i + 1) / m * 100.0);
+      progress_->setProgressText(
+          QStringLiteral("Processing: ") +
+          QString::fromUtf8(std::string(file_name_part(zip_list_->text(i))).c_str()));
+    });
+    yield.maybe();
+    if (closing_) return;  // the window closed: the program ends without another word
+    if (i >= zip_list_->size()) break;
+    if (!isNumeric(zip_list_->text(i))) continue;
+    if (options_[3]->isChecked())
+      wording = 3;
+    else if (options_[4]->isChecked())
+      wording = 4;
+    else if (options_[5]->isChecked())
+      wording = 5;
+    const bool use2016 = options_[7]->isChecked();
+    trap.line(130, [&] {
+      line.clear();
+      if (options_[1]->isChecked() && i + 1 < zip_list_->size()) {
+        engine_.append_distance(line, zip_of_entry(zip_list_->text(i)),
+                                zip_of_entry(zip_list_->text(i + 1)), wording, use2016);
+        appendResult(line);
+      } else if (options_[2]->isChecked()) {
+        engine_.append_distance(line, zip_of_entry(zip_list_->text(i)),
+                                zip_of_entry(text1_->text().toStdString()), wording, use2016);
+        appendResult(line);
+      }
+    });
+  }
+  flushResults();
+  if (!trim_blanks(engine_.not_found_zips).empty()) {
+    trap.line(150, [&] {
+      Prompt::instance().message(
+          QStringLiteral("Latitude and longitude for zip codes: \r\n") +
+          QString::fromStdString(engine_.not_found_zips) +
+          QStringLiteral("\r\ncould not be found in the database. \r\n"
+                         "Please use another location that is close to your desired location."));
+    });
+  }
+  pointer_.set(kPointerArrow);
+  progress_->setProgressValue(0);
+  progress_->setProgressText(kProgressIdleText);
+  trap.line(160, [] { Prompt::instance().message(QStringLiteral("Done.")); });
+  run_in_progress_ = false;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,204 @@
+// Start-up, persisted state, close, and the options panel.
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTreeView>
+#include <QUrl>
+
+#include "app_icon.h"
+#include "caption_progress_bar.h"
+#include "error_trap.h"
+#include "form1.h"
+#include "option_button.h"
+#include "prompt.h"
+#include "text.h"
+
+namespace quorvane {
+namespace {
+
+constexpr char kForm[] = "Form1";
+
+// A path that exists, file or folder.
+bool file_exists(const QString& path) { return !path.isEmpty() && QFileInfo::exists(path); }
+
+}  // namespace
+
+void Form1::Form_Load() {
+  Trap trap(kForm, "Form_Load");
+  trap.line(102, [&] { applySkin(); });
+  trap.line(106, [&] {
+    setWindowTitle(kProductName);
+    setWindowIcon(app_icon());
+    set_application_title(title_from_product(kProductName));
+  });
+  const QString hand = env_.programFolder + QStringLiteral("/HAND-M.CUR");
+  if (trap.test(108, [&] { return file_exists(hand); })) {
+    trap.line(110, [&] {
+      if (!pointer_.loadHand(hand)) throw RuntimeError(481, "Invalid picture: " + hand.toStdString());
+    });
+  }
+  trap.line(112, [&] {
+    if (env_.drawOneToHundred && env_.drawOneToHundred() == 7 && env_.openUrl)
+      env_.openUrl(QUrl(kHomePage));
+  });
+  trap.line(132, [&] { list_view1_->setColumnWidth(0, 7000 / 15); });
+  trap.line(136, [&] { list_view2_->setColumnWidth(0, 7000 / 15); });
+
+  QString stored;
+  trap.line(138, [&] { stored = settings_->read(QStringLiteral("Zip Codes")); });
+  if (trap.test(140, [&] { return !stored.isEmpty(); })) {
+    trap.line(142, [&] {
+      for (const QString& piece : stored.split(QLatin1Char(';')))
+        if (!piece.isEmpty()) zip_list_->append(piece.toStdString());
+      zip_list_->flush();
+    });
+  }
+  for (int n = 1; n <= 7; ++n) restoreOption(n, 150 + 2 * n);
+  trap.line(166, [&] {
+    const QSignalBlocker quiet(text1_);  // restoring is no change to store
+    text1_->setText(settings_->read(QStringLiteral("Text1")));
+  });
+  if (trap.test(168, [&] { return options_[2]->isChecked(); })) {
+    trap.line(170, [&] { text1_->setEnabled(true); });
+  } else if (trap.test(172, [&] { return options_[1]->isChecked(); })) {
+    trap.line(174, [&] { text1_->setEnabled(false); });
+  }
+  if (!settings_->problem().isEmpty()) Prompt::instance().message(settings_->problem());
+}
+
+void Form1::restoreOption(int number, int line) {
+  Trap trap(kForm, "Form_Load");
+  trap.line(line, [&] {
+    const QString key = QStringLiteral("Option%1").arg(number);
+    const QString text = settings_->read(key);
+    const auto on = truth_value(text);
+    if (!on) throw RuntimeError(13, "Type mismatch: the setting " + key.toStdString() + " holds \"" +
+                                        text.toStdString() + "\"");
+    options_[number]->setChecked(*on);
+  });
+}
+
+void Form1::applySkin() {
+  const QString path = env_.programFolder + QStringLiteral("/x/o.cjs");
+  const QFileInfo info(path);
+  if (!info.exists() || !info.isFile() || info.isHidden()) return;
+  // The skin's frames and option buttons take the system's button face first.
+  const QColor face = QApplication::palette().color(QPalette::Button);
+  auto paint = [&](QWidget* w) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, face);
+    w->setPalette(p);
+  };
+  paint(this);
+  for (int n = 1; n <= 3; ++n) paint(frames_[n]);
+  for (int n = 1; n <= 7; ++n) paint(options_[n]);
+
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    throw RuntimeError(75, "Cannot load the skin " + path.toStdString() + ": " +
+                               file.errorString().toStdString());
+  const QByteArray sheet = file.read(4 << 20);
+  if (sheet.contains('\0') || !file.atEnd())
+    throw RuntimeError(75, "Cannot load the skin " + path.toStdString() +
+                               ": it is not a style sheet");
+  setStyleSheet(QString::fromUtf8(sheet));
+  skin_applied_ = true;
+}
+
+void Form1::Form_QueryUnload() {
+  Trap trap(kForm, "Form_QueryUnload");
+  std::string joined;
+  trap.line(100, [&] {
+    std::size_t total = 0;
+    for (std::size_t i = 0; i < zip_list_->size(); ++i) total += zip_list_->text(i).size() + 1;
+    joined.reserve(total);
+  });
+  trap.line(104, [&] {
+    for (std::size_t i = 0; i < zip_list_->size(); ++i) {
+      joined += zip_list_->text(i);
+      joined += ';';
+    }
+  });
+  trap.line(108, [&] {
+    settings_->write(QStringLiteral("Zip Codes"), QString::fromStdString(joined));
+    settings_->sync();
+  });
+}
+
+void Form1::closeEvent(QCloseEvent* event) {
+  // Whatever asked for it, the window closes: the list is saved and a run stops where
+  // it is, showing nothing more.
+  closing_ = true;
+  Form_QueryUnload();
+  event->accept();
+}
+
+void Form1::comparisonClicked() {
+  settings_->write(QStringLiteral("Option1"), truth_text(options_[1]->isChecked()));
+  settings_->write(QStringLiteral("Option2"), truth_text(options_[2]->isChecked()));
+  if (options_[2]->isChecked())
+    text1_->setEnabled(true);
+  else if (options_[1]->isChecked())
+    text1_->setEnabled(false);
+}
+
+void Form1::wordingClicked() {
+  for (int n : {3, 4, 5})
+    settings_->write(QStringLiteral("Option%1").arg(n), truth_text(options_[n]->isChecked()));
+}
+
+void Form1::databaseClicked() {
+  for (int n : {7, 6})
+    settings_->write(QStringLiteral("Option%1").arg(n), truth_text(options_[n]->isChecked()));
+}
+
+void Form1::PushButton8_Click() {
+  Trap trap(kForm, "PushButton8_Click");
+  trap.line(100, [] {
+    Prompt::instance().message(QStringLiteral("Database 2016 is the newer more accurate database."));
+  });
+}
+
+void Form1::Text1_Change() { settings_->write(QStringLiteral("Text1"), text1_->text()); }
+
+void Form1::Text1_LostFocus() {
+  if (in_lost_focus_) return;  // the message box itself takes the focus away
+  const std::string t(trim_blanks(text1_->text().toStdString()));
+  if (t.empty() || isNumeric(zip_of_entry(t))) return;
+  in_lost_focus_ = true;
+  Prompt::instance().message(QStringLiteral("Must be numeric."));
+  text1_->setText(QString());
+  text1_->setFocus();
+  in_lost_focus_ = false;
+}
+
+bool Form1::isNumeric(const std::string& text) const {
+  return is_numeric(text, decimal_separator_, group_separator_);
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == text1_ && event->type() == QEvent::FocusOut) {
+    Text1_LostFocus();
+  } else if (watched == list_view1_ && event->type() == QEvent::KeyPress &&
+             static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+    ListView1_Remove();
+    return true;
+  } else if (event->type() == QEvent::MouseButtonDblClick) {
+    if (watched == list_view1_->viewport()) {
+      ListView1_Remove();
+      return true;
+    }
+    if (watched == list_view2_->viewport()) {
+      ListView2_DblClick();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace quorvane

@@ -1,0 +1,63 @@
+#include "settings.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace quorvane {
+namespace {
+
+const QString kGroup = QStringLiteral("Quorvane");
+
+const char* fallback_for(const QString& key) {
+  for (const auto& k : kSettingKeys)
+    if (key == QLatin1String(k.key)) return k.fallback;
+  return "";
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore()
+    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                            QStringLiteral("Kelvarin"))) {
+  if (settings_->status() == QSettings::NoError) return;
+  const QString file = settings_->fileName();
+  problem_ = QStringLiteral("The settings file %1 could not be read. Quorvane starts with its "
+                            "default settings; the unreadable file was kept as %1.unreadable.")
+                 .arg(file);
+  // Keep the unreadable file for the user and start from an empty store.
+  settings_.reset();
+  QFile::remove(file + QStringLiteral(".unreadable"));
+  QFile::rename(file, file + QStringLiteral(".unreadable"));
+  settings_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                          QStringLiteral("Kelvarin"));
+}
+
+SettingsStore::~SettingsStore() = default;
+
+QString SettingsStore::fileName() const { return settings_->fileName(); }
+
+QString SettingsStore::read(const QString& key) const {
+  const QVariant v = settings_->value(kGroup + QLatin1Char('/') + key);
+  if (!v.isValid()) return QString::fromLatin1(fallback_for(key));
+  // An unquoted value with commas reads back as a list; it was one text.
+  if (v.typeId() == QMetaType::QStringList) return v.toStringList().join(QStringLiteral(", "));
+  return v.toString();
+}
+
+void SettingsStore::write(const QString& key, const QString& value) {
+  settings_->setValue(kGroup + QLatin1Char('/') + key, value);
+}
+
+void SettingsStore::sync() { settings_->sync(); }
+
+std::optional<bool> truth_value(const QString& text) {
+  const QString t = text.trimmed();
+  if (t.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) return true;
+  if (t.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) return false;
+  bool ok = false;
+  const double v = t.toDouble(&ok);
+  if (ok) return v != 0;
+  return std::nullopt;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,77 @@
+#include "clipboard.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <algorithm>
+#include <vector>
+
+#include "text.h"
+
+namespace quorvane {
+
+std::string clipboard_text(const ListSource& list, Yielder& yield) {
+  const int columns = list.columns();
+  const std::size_t rows = list.rows();
+  std::vector<std::size_t> widths;
+  std::size_t total = 0;
+  for (int c = 0; c < columns; ++c) {
+    std::size_t w = 0;
+    for (std::size_t r = 0; r < rows; ++r) {
+      yield.maybe();
+      if (r >= list.rows()) break;
+      const std::string_view t = list.cell(r, c);
+      w = std::max(w, char_count(t));
+      total += t.size();
+    }
+    widths.push_back(w);
+  }
+  std::string out;
+  out.reserve(total + rows * (static_cast<std::size_t>(columns) + 2));
+  for (std::size_t r = 0; r < rows; ++r) {
+    yield.maybe();
+    if (r >= list.rows()) break;
+    if (!list.checked(r)) continue;
+    for (int c = 0; c < columns; ++c) {
+      const std::string_view t = list.cell(r, c);
+      out += t;
+      const std::size_t n = char_count(t);
+      if (widths[c] > n) out.append(widths[c] - n, ' ');
+      out += '\t';
+    }
+    out.pop_back();  // the line's last TAB
+    while (!out.empty() && out.back() == ' ' ) out.pop_back();
+    out += "\r\n";
+  }
+  return out;
+}
+
+void CopyListviewToClipboard(const ListSource& list, Yielder& yield) {
+  if (list.rows() == 0) return;
+  const std::string text = clipboard_text(list, yield);
+  ClearClipboard();
+  SetClipboardText(QString::fromStdString(text), 0);
+}
+
+// Qt's clipboard reports no failure of its own; on X11 and Wayland it owns the
+// selection itself, so a single attempt is all there is. The retry bound stays for
+// platforms whose clipboard can be held open by another program.
+void ClearClipboard() {
+  if (auto* cb = QGuiApplication::clipboard()) cb->clear();
+}
+
+bool SetClipboardText(const QString& text, int format) {
+  QClipboard* cb = QGuiApplication::clipboard();
+  if (!cb) return false;
+  if (format == 0) {
+    cb->setText(text);
+  } else {
+    auto* mime = new QMimeData;
+    mime->setData(QStringLiteral("application/x-qt-clipboard-format-%1").arg(format),
+                  text.toUtf8());
+    cb->setMimeData(mime);
+  }
+  return true;
+}
+
+}  // namespace quorvane

@@ -1,0 +1,23 @@
+#pragma once
+// Clipboard text of the checked rows: cells separated by TABs, every cell but the last
+// padded to its column's width (rows only, headers not measured), trailing spaces
+// removed, CR LF after every line.
+#include <QString>
+#include <string>
+
+#include "list_source.h"
+#include "yielder.h"
+
+namespace quorvane {
+
+std::string clipboard_text(const ListSource& list, Yielder& yield);
+
+// Puts the checked rows on the clipboard; an empty list leaves the clipboard alone.
+void CopyListviewToClipboard(const ListSource& list, Yielder& yield);
+
+// Empty the clipboard / set its text, retrying a clipboard another program holds.
+// Format 0 is plain text; another number names a MIME type registered for it.
+void ClearClipboard();
+bool SetClipboardText(const QString& text, int format);
+
+}  // namespace quorvane

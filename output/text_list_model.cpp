@@ -1,0 +1,82 @@
+#include "text_list_model.h"
+
+namespace quorvane {
+
+TextListModel::TextListModel(QString heading, bool checkable, QObject* parent)
+    : QAbstractListModel(parent), heading_(heading.toStdString()), checkable_(checkable) {}
+
+int TextListModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : announced_;
+}
+
+QVariant TextListModel::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= announced_) return {};
+  const auto row = static_cast<std::size_t>(index.row());
+  if (role == Qt::DisplayRole) return QString::fromStdString(texts_[row]);
+  if (role == Qt::CheckStateRole && checkable_)
+    return checks_[row] ? Qt::Checked : Qt::Unchecked;
+  return {};
+}
+
+bool TextListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (!checkable_ || role != Qt::CheckStateRole || !index.isValid() || index.row() >= announced_)
+    return false;
+  setChecked(static_cast<std::size_t>(index.row()),
+             value.value<Qt::CheckState>() == Qt::Checked);
+  return true;
+}
+
+Qt::ItemFlags TextListModel::flags(const QModelIndex& index) const {
+  if (!index.isValid()) return Qt::NoItemFlags;
+  Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+  if (checkable_) f |= Qt::ItemIsUserCheckable;
+  return f;
+}
+
+QVariant TextListModel::headerData(int section, Qt::Orientation o, int role) const {
+  if (section == 0 && o == Qt::Horizontal && role == Qt::DisplayRole)
+    return QString::fromStdString(heading_);
+  return {};
+}
+
+void TextListModel::setChecked(std::size_t row, bool on) {
+  if (row >= checks_.size() || (checks_[row] != 0) == on) return;
+  checks_[row] = on;
+  if (static_cast<int>(row) < announced_) {
+    const QModelIndex i = index(static_cast<int>(row));
+    emit dataChanged(i, i, {Qt::CheckStateRole});
+  }
+}
+
+void TextListModel::append(std::string text, bool checked) {
+  texts_.push_back(std::move(text));
+  checks_.push_back(checked);
+}
+
+void TextListModel::flush() {
+  const int total = static_cast<int>(texts_.size());
+  if (total <= announced_) return;
+  beginInsertRows(QModelIndex(), announced_, total - 1);
+  announced_ = total;
+  endInsertRows();
+}
+
+void TextListModel::removeAt(std::size_t row) {
+  if (row >= texts_.size()) return;
+  flush();
+  beginRemoveRows(QModelIndex(), static_cast<int>(row), static_cast<int>(row));
+  texts_.erase(texts_.begin() + static_cast<std::ptrdiff_t>(row));
+  checks_.erase(checks_.begin() + static_cast<std::ptrdiff_t>(row));
+  announced_ = static_cast<int>(texts_.size());
+  endRemoveRows();
+}
+
+void TextListModel::clear() {
+  beginResetModel();
+  std::vector<std::string>().swap(texts_);
+  std::vector<unsigned char>().swap(checks_);
+  announced_ = 0;
+  endResetModel();
+}
+
+}  // namespace quorvane

@@ -1,0 +1,52 @@
+#pragma once
+// A compact list model for a million rows: one UTF-8 text and one check mark a row, no
+// object per row. Appends are collected and announced to views in one step (flush),
+// so a run that appends row by row does not make the view lay out row by row.
+#include <QAbstractListModel>
+#include <string>
+#include <vector>
+
+#include "list_source.h"
+
+namespace quorvane {
+
+class TextListModel : public QAbstractListModel, public ListSource {
+  Q_OBJECT
+ public:
+  TextListModel(QString heading, bool checkable, QObject* parent = nullptr);
+
+  // The item model, as the views see it.
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+  QVariant headerData(int section, Qt::Orientation o, int role) const override;
+
+  // The list itself, appends included that views have not been told of yet.
+  std::size_t size() const { return texts_.size(); }
+  const std::string& text(std::size_t row) const { return texts_[row]; }
+  bool isChecked(std::size_t row) const { return checks_[row] != 0; }
+  void setChecked(std::size_t row, bool on);
+  void append(std::string text, bool checked = false);
+  void removeAt(std::size_t row);
+  void clear();
+  // Tells the views about the rows appended since the last flush.
+  void flush();
+  std::vector<std::string> texts() const { return texts_; }
+
+  // ListSource
+  int columns() const override { return 1; }
+  std::string header(int) const override { return heading_; }
+  std::size_t rows() const override { return texts_.size(); }
+  std::string_view cell(std::size_t row, int) const override { return texts_[row]; }
+  bool checked(std::size_t row) const override { return isChecked(row); }
+
+ private:
+  std::string heading_;
+  bool checkable_;
+  std::vector<std::string> texts_;
+  std::vector<unsigned char> checks_;
+  int announced_ = 0;  // rows the views know of
+};
+
+}  // namespace quorvane

@@ -1,0 +1,146 @@
+#include "workbook.h"
+
+#include <xlsxwriter.h>
+
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+#include <algorithm>
+
+#include "text.h"
+
+namespace quorvane {
+
+struct XlsxSpreadsheet::Impl {
+  QString path;
+  std::function<bool(const QString&)> open;
+  lxw_workbook* workbook = nullptr;
+  lxw_worksheet* sheet = nullptr;
+  std::vector<std::size_t> widths;  // characters per column, for fitting
+  std::string cell;                 // NUL-terminated copy for the C API
+};
+
+XlsxSpreadsheet::XlsxSpreadsheet(QString path, std::function<bool(const QString&)> open)
+    : d_(std::make_unique<Impl>()) {
+  d_->path = std::move(path);
+  d_->open = std::move(open);
+}
+
+XlsxSpreadsheet::~XlsxSpreadsheet() {
+  if (d_->workbook) {
+    workbook_close(d_->workbook);
+    QFile::remove(d_->path);  // never shown: leave nothing behind
+  }
+}
+
+bool XlsxSpreadsheet::addWorkbook(QString* error) {
+  lxw_workbook_options options = {};
+  options.constant_memory = LXW_TRUE;
+  const QByteArray tmp = QDir::tempPath().toLocal8Bit();
+  options.tmpdir = const_cast<char*>(tmp.constData());
+  const QByteArray file = d_->path.toLocal8Bit();
+  d_->workbook = workbook_new_opt(file.constData(), &options);
+  if (d_->workbook) d_->sheet = workbook_add_worksheet(d_->workbook, nullptr);
+  if (!d_->sheet) {
+    *error = QStringLiteral("Cannot create the workbook %1").arg(d_->path);
+    return false;
+  }
+  return true;
+}
+
+void XlsxSpreadsheet::setCell(int row, int column, std::string_view text) {
+  if (!d_->sheet || row < 1 || column < 1) return;
+  d_->cell.assign(text);
+  // Text cells only: a text that looks like a formula or a number stays a text.
+  worksheet_write_string(d_->sheet, static_cast<lxw_row_t>(row - 1),
+                         static_cast<lxw_col_t>(column - 1), d_->cell.c_str(), nullptr);
+  const auto c = static_cast<std::size_t>(column - 1);
+  if (d_->widths.size() <= c) d_->widths.resize(c + 1, 0);
+  d_->widths[c] = std::max(d_->widths[c], char_count(text));
+}
+
+void XlsxSpreadsheet::autofitColumns() {
+  if (!d_->sheet) return;
+  for (std::size_t c = 0; c < d_->widths.size(); ++c) {
+    // Character widths of the default font plus a little room, within the sheet's limit.
+    const double width = std::min(255.0, static_cast<double>(d_->widths[c]) * 1.1 + 2.0);
+    worksheet_set_column(d_->sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), width,
+                         nullptr);
+  }
+}
+
+bool XlsxSpreadsheet::show(QString* error) {
+  if (!d_->workbook) {
+    *error = QStringLiteral("No workbook to show");
+    return false;
+  }
+  const lxw_error rc = workbook_close(d_->workbook);
+  d_->workbook = nullptr;
+  if (rc != LXW_NO_ERROR) {
+    QFile::remove(d_->path);
+    *error = QStringLiteral("Cannot write the workbook %1: %2")
+                 .arg(d_->path, QString::fromUtf8(lxw_strerror(rc)));
+    return false;
+  }
+  if (d_->open && !d_->open(d_->path)) {
+    *error = QStringLiteral("Cannot open %1 in the spreadsheet program").arg(d_->path);
+    return false;
+  }
+  return true;
+}
+
+void write_sheet(const ListSource& list, Spreadsheet& sheet, Yielder& yield) {
+  const int columns = list.columns();
+  if (list.rows() > 0) {
+    int k = 1;
+    for (int c = 0; c < columns; ++c) {
+      yield.maybe();
+      if (list.rows() == 0) break;
+      if (!list.cell(0, c).empty()) sheet.setCell(1, k++, list.header(c));
+    }
+  }
+  const std::size_t rows = list.rows();
+  std::string cleaned;
+  for (std::size_t r = 0; r < rows; ++r) {
+    yield.maybe();
+    if (r >= list.rows()) break;
+    if (!list.checked(r)) continue;
+    int k = 1;
+    for (int c = 0; c < columns; ++c) {
+      const std::string_view t = list.cell(r, c);
+      if (t.empty()) continue;
+      if (c == 0) {
+        sheet.setCell(static_cast<int>(r) + 2, k++, t);
+        continue;
+      }
+      cleaned.clear();
+      std::copy_if(t.begin(), t.end(), std::back_inserter(cleaned), [](char ch) { return ch != '='; });
+      sheet.setCell(static_cast<int>(r) + 2, k++, cleaned);
+    }
+  }
+  sheet.autofitColumns();
+}
+
+bool spreadsheet_program_present() {
+  QProcess p;
+  p.start(QStringLiteral("xdg-mime"),
+          {QStringLiteral("query"), QStringLiteral("default"),
+           QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet")});
+  if (!p.waitForFinished(5000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+    return false;
+  return !p.readAllStandardOutput().trimmed().isEmpty();
+}
+
+QString new_workbook_path() {
+  const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+  return QDir(QDir::tempPath()).filePath(QStringLiteral("Quorvane results %1.xlsx").arg(stamp));
+}
+
+bool open_in_desktop(const QString& path) {
+  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+}  // namespace quorvane

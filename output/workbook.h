@@ -1,0 +1,57 @@
+#pragma once
+// The spreadsheet export. A small layer stands where spreadsheet automation would:
+// create a workbook, set cells, fit the columns, show it. Ours writes a real .xlsx
+// workbook with libxlsxwriter and opens it in the desktop's spreadsheet program.
+#include <QString>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "list_source.h"
+#include "yielder.h"
+
+namespace quorvane {
+
+inline constexpr std::size_t kSheetRows = 1048576;
+
+class Spreadsheet {
+ public:
+  virtual ~Spreadsheet() = default;
+  virtual bool addWorkbook(QString* error) = 0;
+  virtual void setCell(int row, int column, std::string_view text) = 0;  // 1-based
+  virtual void autofitColumns() = 0;
+  virtual bool show(QString* error) = 0;
+};
+
+// Writes `path` in constant-memory mode (rows are set in ascending order) and hands it
+// to `open` when shown.
+class XlsxSpreadsheet : public Spreadsheet {
+ public:
+  XlsxSpreadsheet(QString path, std::function<bool(const QString&)> open);
+  ~XlsxSpreadsheet() override;
+  bool addWorkbook(QString* error) override;
+  void setCell(int row, int column, std::string_view text) override;
+  void autofitColumns() override;
+  bool show(QString* error) override;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> d_;
+};
+
+// The sheet layout: headers in row 1 where row 1 of the list has text, list row r in
+// sheet row r + 1 for checked rows, empty texts skipped and later texts moved left,
+// "=" removed from the second column on, then the columns fitted.
+void write_sheet(const ListSource& list, Spreadsheet& sheet, Yielder& yield);
+
+// Whether the desktop has a program for .xlsx files (xdg-mime's default application).
+bool spreadsheet_program_present();
+
+// A new file name in the user's temporary folder for the workbook.
+QString new_workbook_path();
+
+// Opens a file in the desktop's program for it.
+bool open_in_desktop(const QString& path);
+
+}  // namespace quorvane

@@ -1,0 +1,49 @@
+#pragma once
+// The window's mouse pointer as one window-wide value: 0 the arrow, 11 the hourglass
+// (the busy sign that some commands honour), 99 the hand over the push buttons.
+#include <QCursor>
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <optional>
+
+namespace quorvane {
+
+enum PointerValue { kPointerArrow = 0, kPointerHourglass = 11, kPointerHand = 99 };
+
+class WindowPointer {
+ public:
+  explicit WindowPointer(QWidget* window) : window_(window) {}
+  int value() const { return value_; }
+  bool busy() const { return value_ == kPointerHourglass; }
+  void set(int value);
+  // Loads the hand image from a cursor file with Qt's image readers; false when the
+  // file holds no readable image.
+  bool loadHand(const QString& path);
+  bool hasHandImage() const { return hand_.has_value(); }
+
+ private:
+  QPointer<QWidget> window_;
+  int value_ = kPointerArrow;
+  std::optional<QCursor> hand_;
+};
+
+// Hand over push buttons, arrow over the window's surfaces, and neither while the
+// hourglass shows. Controls without feedback keep the current pointer.
+class PointerFeedback : public QObject {
+ public:
+  explicit PointerFeedback(WindowPointer& pointer, QObject* parent = nullptr)
+      : QObject(parent), pointer_(pointer) {}
+  void addButton(QWidget* button);
+  void addSurface(QWidget* surface);
+  // A control with no pointer handler: moves over it do not reach its container.
+  static void addSilent(QWidget* control);
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  WindowPointer& pointer_;
+};
+
+}  // namespace quorvane
