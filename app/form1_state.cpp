@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QTreeView>
 #include <QUrl>
@@ -189,12 +190,13 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     ListView1_Remove();
     return true;
   } else if (event->type() == QEvent::MouseButtonDblClick) {
-    if (watched == list_view1_->viewport()) {
-      ListView1_Remove();
-      return true;
-    }
-    if (watched == list_view2_->viewport()) {
-      ListView2_DblClick();
+    for (QTreeView* view : {list_view1_, list_view2_}) {
+      if (watched != view->viewport()) continue;
+      // The item under the pointer is the one double-clicked, selected or not yet.
+      const QModelIndex under =
+          view->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
+      if (under.isValid()) view->setCurrentIndex(under);
+      view == list_view1_ ? ListView1_Remove() : ListView2_DblClick();
       return true;
     }
   }

@@ -12,7 +12,12 @@ int TextListModel::rowCount(const QModelIndex& parent) const {
 QVariant TextListModel::data(const QModelIndex& index, int role) const {
   if (!index.isValid() || index.row() >= announced_) return {};
   const auto row = static_cast<std::size_t>(index.row());
-  if (role == Qt::DisplayRole) return QString::fromStdString(texts_[row]);
+  if (role == Qt::DisplayRole) {
+    // A huge entry (a list file of one 10 MB line) would stall every repaint.
+    const std::string& t = texts_[row];
+    if (t.size() <= kDisplayLimit) return QString::fromStdString(t);
+    return QString::fromUtf8(t.data(), kDisplayLimit).left(kDisplayLimit - 1) + QChar(0x2026);
+  }
   if (role == Qt::CheckStateRole && checkable_)
     return checks_[row] ? Qt::Checked : Qt::Unchecked;
   return {};

@@ -13,6 +13,8 @@ namespace quorvane {
 class TextListModel : public QAbstractListModel, public ListSource {
   Q_OBJECT
  public:
+  static constexpr int kDisplayLimit = 1000;  // characters shown of one entry
+
   TextListModel(QString heading, bool checkable, QObject* parent = nullptr);
 
   // The item model, as the views see it.

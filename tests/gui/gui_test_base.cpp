@@ -1,0 +1,68 @@
+#include "gui_test_base.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+
+#include "yielder.h"
+
+namespace quorvane::test {
+
+void GuiTest::SetUp() {
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                     QString::fromStdString(dir_.file("config")));
+  program_folder_ = QString::fromStdString(dir_.file("program"));
+  QDir().mkpath(program_folder_);
+  ASSERT_TRUE(QFile::copy(QStringLiteral(QUORVANE_SHIPPED_DB), programFile("dbZips.mdb")));
+  Prompt::install(&prompt);
+  install_trap_reporter();
+  Yielder::setAlwaysForTesting(false);
+}
+
+void GuiTest::TearDown() {
+  if (window_) {
+    window_->hide();
+    window_.reset();
+  }
+  prompt.verify();
+  Prompt::install(nullptr);
+  set_trap_reporter({});
+  Yielder::setAlwaysForTesting(false);
+}
+
+void GuiTest::store(const QString& key, const QString& value) {
+  QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kelvarin"));
+  s.setValue(QStringLiteral("Quorvane/") + key, value);
+}
+
+QString GuiTest::stored(const QString& key) {
+  if (window_) window_->settings().sync();
+  QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kelvarin"));
+  return s.value(QStringLiteral("Quorvane/") + key).toString();
+}
+
+bool GuiTest::isStored(const QString& key) {
+  if (window_) window_->settings().sync();
+  QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kelvarin"));
+  return s.contains(QStringLiteral("Quorvane/") + key);
+}
+
+Form1& GuiTest::start() {
+  Form1Environment env;
+  env.programFolder = program_folder_;
+  env.drawOneToHundred = [this] { return draw; };
+  env.openUrl = [this](const QUrl& url) { opened_urls.push_back(url); };
+  env.spreadsheetPresent = [this] { return spreadsheet_present; };
+  env.newSpreadsheet = [this]() -> std::unique_ptr<Spreadsheet> {
+    ++spreadsheets_made;
+    auto sheet = std::make_unique<FakeSpreadsheet>(&sheet_cells);
+    sheet->fail_to_add = spreadsheet_fails;
+    return sheet;
+  };
+  window_ = std::make_unique<Form1>(std::move(env));
+  window_->Form_Load();
+  window_->show();
+  return *window_;
+}
+
+}  // namespace quorvane::test

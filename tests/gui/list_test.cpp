@@ -1,0 +1,145 @@
+#include <QDir>
+#include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTest>
+#include <QTreeView>
+
+#include "gui_test_base.h"
+
+namespace quorvane::test {
+namespace {
+
+TEST_F(GuiTest, AddKeepsTheAnswerExactly) {
+  start();
+  prompt.expectInput("  03053 ").expectInput("").expectInput("60628, 92018").expectInput("60628, 92018");
+  for (int i = 0; i < 4; ++i) click("PushButton6");
+  EXPECT_EQ(entries(), (std::vector<std::string>{"  03053 ", "60628, 92018", "60628, 92018"}));
+}
+
+TEST_F(GuiTest, ListFilesAreSplitAtLineEnds) {
+  struct Row {
+    const char* name;
+    std::string bytes;
+    std::vector<std::string> entries;
+  };
+  const Row rows[] = {
+      {"CR LF", "03053\r\n92018\r\n60628\r\n", {"03053", "92018", "60628"}},
+      {"LF with final LF", "03053\n92018\n60628\n", {"03053", "92018", "60628", ""}},
+      {"LF without final LF", "03053\n92018\n60628", {"03053", "92018", "60628"}},
+      {"CR only", "03053\r92018\r", {"03053", "92018"}},
+      {"blank line", "03053\r\n\r\n60628", {"03053", "", "60628"}},
+      {"empty file", "", {}},
+      {"byte-order mark", "\xEF\xBB\xBF" "03053\r\n92018", {"03053", "92018"}},
+      {"Latin-1 byte", "caf\xE9\r\n", {"caf\xC3\xA9"}},
+      {"UTF-8 kept", "caf\xC3\xA9;x\r\n", {"caf\xC3\xA9;x"}},
+  };
+  start();
+  for (const auto& r : rows) {
+    form().zipList().clear();
+    const QString path = tempFile("list.txt");
+    write_file(path.toStdString(), r.bytes);
+    prompt.expectOpenFiles({path});
+    click("PushButton3");
+    EXPECT_EQ(entries(), r.entries) << r.name;
+    EXPECT_EQ(form().pointer().value(), kPointerArrow);
+  }
+}
+
+TEST_F(GuiTest, SeveralFilesAtOnceAndAMissingOne) {
+  start();
+  QDir().mkpath(tempFile("lists"));
+  const QString a = tempFile("lists/a.txt"), b = tempFile("lists/b.txt");
+  write_file(a.toStdString(), "1\r\n2\r\n");
+  write_file(b.toStdString(), "3");
+  prompt.expectOpenFiles({a, tempFile("lists/gone.txt"), b}).expectMessage("File not found");
+  click("PushButton3");
+  EXPECT_EQ(entries(), (std::vector<std::string>{"1", "2", "3"}));
+  EXPECT_EQ(form().pointer().value(), kPointerArrow);
+}
+
+TEST_F(GuiTest, BadListFilesGiveOneMessageEachAndKeepWhatWasRead) {
+  start();
+  const QString good = tempFile("good.txt"), binary = tempFile("binary.txt"),
+                huge = tempFile("huge.txt"), folder = tempFile("folder");
+  write_file(good.toStdString(), "03053\r\n");
+  write_file(binary.toStdString(), std::string("92018\r\n60628\r\n\x7f" "ELF\0\1\2\3\r\n9", 24));
+  QDir().mkpath(folder);
+  {
+    QFile f(huge);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(f.resize(100LL << 20));  // sparse: 100 MB of nothing
+  }
+  prompt.expectOpenFiles({good, binary, huge, folder})
+      .expectErrorReport("not a text file")
+      .expectErrorReport("too large")
+      .expectErrorReport("it is a folder");
+  click("PushButton3");
+  EXPECT_EQ(entries(), (std::vector<std::string>{"03053", "92018", "60628"}));
+  EXPECT_EQ(form().pointer().value(), kPointerArrow);
+}
+
+TEST_F(GuiTest, OneHugeLineIsOneEntry) {
+  start();
+  const QString path = tempFile("line.txt");
+  write_file(path.toStdString(), std::string(10 << 20, '5'));
+  prompt.expectOpenFiles({path});
+  click("PushButton3");
+  ASSERT_EQ(form().zipList().size(), 1u);
+  EXPECT_EQ(form().zipList().text(0).size(), 10u << 20);
+}
+
+TEST_F(GuiTest, SampleAddsTwoEntriesAndTheReference) {
+  start();
+  click("PushButton7");
+  click("PushButton7");
+  EXPECT_EQ(entries(), (std::vector<std::string>{"03053", "92018", "03053", "92018"}));
+  EXPECT_EQ(widget<QLineEdit>("Text1")->text(), "60628");
+  EXPECT_EQ(stored("Text1"), "60628");
+}
+
+TEST_F(GuiTest, ClearEmptiesListAndReference) {
+  start();
+  click("PushButton7");
+  click("PushButton1");
+  EXPECT_TRUE(entries().empty());
+  EXPECT_EQ(stored("Text1"), "");
+}
+
+TEST_F(GuiTest, BusyWindowRefusesRemovalButNotAdding) {
+  start();
+  click("PushButton7");
+  auto* view = widget<QTreeView>("ListView1");
+  view->setCurrentIndex(view->model()->index(0, 0));
+  form().pointer().set(kPointerHourglass);
+  click("PushButton1");  // clears the reference only
+  EXPECT_EQ(entries().size(), 2u);
+  EXPECT_EQ(widget<QLineEdit>("Text1")->text(), "");
+  QTest::keyClick(view, Qt::Key_Delete);
+  QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->currentIndex()).center());
+  EXPECT_EQ(entries().size(), 2u);
+  click("PushButton7");
+  prompt.expectInput("1");
+  click("PushButton6");
+  EXPECT_EQ(entries().size(), 5u);
+}
+
+TEST_F(GuiTest, DeleteAndDoubleClickRemoveTheSelectedEntry) {
+  start();
+  for (const char* z : {"1", "2", "3", "4"}) form().zipList().append(z);
+  form().zipList().flush();
+  auto* view = widget<QTreeView>("ListView1");
+  QTest::keyClick(view, Qt::Key_Delete);  // nothing selected: nothing removed
+  EXPECT_EQ(entries().size(), 4u);
+  view->setCurrentIndex(view->model()->index(1, 0));
+  QTest::keyClick(view, Qt::Key_Delete, Qt::ShiftModifier);
+  EXPECT_EQ(entries(), (std::vector<std::string>{"1", "3", "4"}));
+  const QPoint p = view->visualRect(view->model()->index(2, 0)).center();
+  QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, p);
+  EXPECT_EQ(entries(), (std::vector<std::string>{"1", "3"}));
+  QTest::keyClick(view, Qt::Key_A);
+  EXPECT_EQ(entries().size(), 2u);
+}
+
+}  // namespace
+}  // namespace quorvane::test

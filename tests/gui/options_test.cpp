@@ -1,0 +1,145 @@
+#include <QApplication>
+#include <QEnterEvent>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QTest>
+
+#include "gui_test_base.h"
+
+namespace quorvane::test {
+namespace {
+
+TEST_F(GuiTest, EachOptionStoresItsFrame) {
+  struct Row {
+    const char* option;
+    std::vector<std::pair<const char*, const char*>> keys;
+  };
+  const Row rows[] = {
+      {"Option4", {{"Option3", "False"}, {"Option4", "True"}, {"Option5", "False"}}},
+      {"Option5", {{"Option3", "False"}, {"Option4", "False"}, {"Option5", "True"}}},
+      {"Option3", {{"Option3", "True"}, {"Option4", "False"}, {"Option5", "False"}}},
+      {"Option6", {{"Option7", "False"}, {"Option6", "True"}}},
+      {"Option7", {{"Option7", "True"}, {"Option6", "False"}}},
+      {"Option2", {{"Option1", "False"}, {"Option2", "True"}}},
+      {"Option1", {{"Option1", "True"}, {"Option2", "False"}}},
+  };
+  start();
+  for (const auto& r : rows) {
+    click(r.option);
+    EXPECT_TRUE(widget<QRadioButton>(r.option)->isChecked());
+    for (const auto& [key, value] : r.keys) EXPECT_EQ(stored(key), value) << r.option << " " << key;
+  }
+}
+
+TEST_F(GuiTest, ClickingTheSelectedOptionKeepsItSelected) {
+  start();
+  click("Option3");
+  EXPECT_TRUE(widget<QRadioButton>("Option3")->isChecked());
+}
+
+TEST_F(GuiTest, ComparisonModeEnablesTheReferenceBox) {
+  store("Text1", "60628");
+  start();
+  auto* text1 = widget<QLineEdit>("Text1");
+  click("Option2");
+  EXPECT_TRUE(text1->isEnabled());
+  click("Option1");
+  EXPECT_FALSE(text1->isEnabled());
+  EXPECT_EQ(text1->text(), "60628");
+  EXPECT_EQ(stored("Text1"), "60628");
+}
+
+TEST_F(GuiTest, TypingStoresEveryKeystroke) {
+  start();
+  click("Option2");
+  auto* text1 = widget<QLineEdit>("Text1");
+  std::vector<QString> seen;
+  for (const char* key : {"6", "0", "6", "2", "8"}) {
+    QTest::keyClicks(text1, key);
+    seen.push_back(stored("Text1"));
+  }
+  EXPECT_EQ(seen, (std::vector<QString>{"6", "60", "606", "6062", "60628"}));
+}
+
+TEST_F(GuiTest, LeavingTheReferenceBoxChecksItsFirstFiveCharacters) {
+  struct Row {
+    const char* text;
+    bool refused;
+  };
+  const Row rows[] = {{"12a45", true},    {"123456789", false}, {"1234", false},
+                      {"12345abc", false}, {" 60628 ", false},   {"", false},
+                      {"   ", false},      {"ABC", true}};
+  start();
+  click("Option2");
+  auto* text1 = widget<QLineEdit>("Text1");
+  for (const auto& r : rows) {
+    text1->setText(r.text);
+    if (r.refused) prompt.expectMessage("Must be numeric.");
+    form().Text1_LostFocus();
+    prompt.verify();
+    EXPECT_EQ(text1->text(), r.refused ? "" : r.text) << r.text;
+    EXPECT_EQ(stored("Text1"), r.refused ? "" : r.text) << r.text;
+  }
+}
+
+TEST_F(GuiTest, FocusLeavingTheBoxRunsTheCheck) {
+  start();
+  click("Option2");
+  auto* text1 = widget<QLineEdit>("Text1");
+  text1->setText("x1");
+  prompt.expectMessage("Must be numeric.");
+  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+  QApplication::sendEvent(text1, &out);
+  EXPECT_EQ(text1->text(), "");
+}
+
+TEST_F(GuiTest, DatabaseHelpButton) {
+  start();
+  for (const char* db : {"Option6", "Option7"}) {
+    click(db);
+    prompt.expectMessage("Database 2016 is the newer more accurate database.");
+    click("PushButton8");
+  }
+}
+
+void move_over(QWidget* w) {
+  QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+  QApplication::sendEvent(w, &enter);
+  QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(w, &move);
+}
+
+TEST_F(GuiTest, PointerOverButtonsAndSurfaces) {
+  Form1& f = start();
+  const char* buttons[] = {"PushButton1", "PushButton2", "PushButton3", "PushButton4",
+                           "PushButton5", "PushButton6", "PushButton7", "PushButton8",
+                           "PushButton13", "PushButton17"};
+  const char* surfaces[] = {"Form1", "Frame1", "Frame2", "Frame3", "ListView1", "ListView2",
+                            "Text1"};
+  auto named = [&](const char* name) -> QWidget* {
+    return std::string(name) == "Form1" ? &f : widget<QWidget>(name);
+  };
+  for (const char* b : buttons) {
+    move_over(named(b));
+    EXPECT_EQ(f.pointer().value(), kPointerHand) << b;
+    move_over(named("Frame1"));
+  }
+  for (const char* s : surfaces) {
+    move_over(named("PushButton4"));
+    move_over(named(s));
+    EXPECT_EQ(f.pointer().value(), kPointerArrow) << s;
+  }
+  move_over(widget<QWidget>("PushButton17"));
+  move_over(widget<QWidget>("Option3"));  // no handler: the hand stays
+  EXPECT_EQ(f.pointer().value(), kPointerHand);
+  f.pointer().set(kPointerHourglass);
+  move_over(widget<QWidget>("PushButton6"));
+  move_over(widget<QWidget>("Frame1"));
+  EXPECT_EQ(f.pointer().value(), kPointerHourglass);
+}
+
+}  // namespace
+}  // namespace quorvane::test

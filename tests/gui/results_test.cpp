@@ -1,0 +1,143 @@
+#include <QClipboard>
+#include <QFile>
+#include <QGuiApplication>
+#include <QTest>
+#include <QTreeView>
+
+#include "caption_progress_bar.h"
+#include "gui_test_base.h"
+
+namespace quorvane::test {
+namespace {
+
+class ResultsTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    start();
+  }
+  void add(const char* line, bool checked = true) {
+    form().results().append(line, checked);
+    form().results().flush();
+  }
+};
+
+const QString kCopied =
+    "Results have been copied to the clipboard.\r\rClick a text area where you normally type "
+    "and press Ctrl+V to paste the clipboard.";
+
+TEST_F(ResultsTest, TextFileOfTheCheckedRows) {
+  add("10.5 miles");
+  add("skipped but long", false);
+  add("7 miles");
+  const QString path = tempFile("results");
+  prompt.expectSaveFile(path);
+  click("PushButton4");
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll().toStdString(),
+            "Results         \t\r\n10.5 miles      \t\r\n7 miles         \t\r\n");
+  EXPECT_EQ(form().pointer().value(), kPointerArrow);
+  EXPECT_EQ(form().progressBar().text(), "Progress Bar");
+  EXPECT_EQ(form().results().size(), 3u);
+}
+
+TEST_F(ResultsTest, CancelledSaveWritesNothingAndKeepsThePointer) {
+  add("x");
+  form().pointer().set(kPointerHand);
+  prompt.expectSaveFile("");
+  click("PushButton4");
+  EXPECT_EQ(form().pointer().value(), kPointerHand);
+}
+
+TEST_F(ResultsTest, UnwritablePathIsReportedOnce) {
+  for (int i = 0; i < 5000; ++i) add("Distance between 03053 and 92018 is 2556.52 miles");
+  prompt.expectSaveFile(tempFile("no/such/folder/r.txt")).expectErrorReport("at line 156");
+  click("PushButton4");
+  EXPECT_EQ(form().pointer().value(), kPointerArrow);
+  EXPECT_EQ(form().progressBar().progressValue(), 0);
+}
+
+TEST_F(ResultsTest, WorkbookGetsTheCheckedRows) {
+  add("first");
+  add("second", false);
+  add("third");
+  click("PushButton13");
+  const std::map<std::pair<int, int>, std::string> expected = {
+      {{1, 1}, "Results"}, {{2, 1}, "first"}, {{4, 1}, "third"}};
+  EXPECT_EQ(sheet_cells, expected);
+  EXPECT_EQ(form().pointer().value(), kPointerArrow);
+}
+
+TEST_F(ResultsTest, NoSpreadsheetProgramGivesTwoMessages) {
+  spreadsheet_present = false;
+  add("x");
+  prompt
+      .expectMessage("Excel is not installed on this computer. You need to have it installed to "
+                     "use this software without error.")
+      .expectMessage("Excel is not installed on this computer. You need to have it installed to "
+                     "use this feature.");
+  click("PushButton13");
+  EXPECT_EQ(spreadsheets_made, 0);
+}
+
+TEST_F(ResultsTest, EmptyResultsMakeNoWorkbook) {
+  click("PushButton13");
+  EXPECT_EQ(spreadsheets_made, 0);
+}
+
+TEST_F(ResultsTest, WorkbookThatCannotBeMadeIsReportedOnce) {
+  spreadsheet_fails = true;
+  for (int i = 0; i < 100; ++i) add("x");
+  prompt.expectErrorReport("Cannot create the workbook");
+  click("PushButton13");
+  EXPECT_TRUE(sheet_cells.empty());
+  EXPECT_EQ(form().pointer().value(), kPointerArrow);
+}
+
+TEST_F(ResultsTest, CopyPutsCheckedRowsOnTheClipboard) {
+  add("a  ");
+  add("b", false);
+  add("  c");
+  prompt.expectMessage(kCopied);
+  click("PushButton5");
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "a\r\n  c\r\n");
+  EXPECT_EQ(form().results().size(), 3u);
+}
+
+TEST_F(ResultsTest, CopyOfAnEmptyListStillSaysSo) {
+  QGuiApplication::clipboard()->setText("before");
+  prompt.expectMessage(kCopied);
+  click("PushButton5");
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "before");
+}
+
+TEST_F(ResultsTest, ClearAndDoubleClick) {
+  click("PushButton2");  // nothing to clear
+  add("one");
+  add("two");
+  add("three");
+  auto* view = widget<QTreeView>("ListView2");
+  view->setCurrentIndex(view->model()->index(1, 0));
+  form().pointer().set(kPointerHourglass);
+  form().ListView2_DblClick();
+  EXPECT_EQ(results().size(), 3u);
+  form().pointer().set(kPointerArrow);
+  form().ListView2_DblClick();
+  EXPECT_EQ(results(), (std::vector<std::string>{"one", "three"}));
+  click("PushButton2");
+  EXPECT_TRUE(results().empty());
+}
+
+TEST_F(ResultsTest, UnchecksByTheUserAreRespected) {
+  add("one");
+  add("two");
+  auto* model = widget<QTreeView>("ListView2")->model();
+  model->setData(model->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
+  prompt.expectMessage(kCopied);
+  click("PushButton5");
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "two\r\n");
+}
+
+}  // namespace
+}  // namespace quorvane::test

@@ -1,0 +1,222 @@
+#include <QFile>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTimer>
+
+#include "caption_progress_bar.h"
+#include "gui_test_base.h"
+#include "yielder.h"
+
+namespace quorvane::test {
+namespace {
+
+const char* kSentence1 = "Distance between 03053 and 92018 is 2556.52 miles";
+const char* kSentence2 = "Distance between 92018 and 60628 is 1724.21 miles";
+
+class RunTest : public GuiTest {
+ protected:
+  void fill(std::initializer_list<const char*> zips) {
+    for (const char* z : zips) form().zipList().append(z);
+    form().zipList().flush();
+  }
+  void run() { click("PushButton17"); }
+};
+
+TEST_F(RunTest, ConsecutiveModeOnTheSample) {
+  start();
+  fill({"03053", "92018", "60628"});
+  prompt.expectMessage("Done.");
+  run();
+  EXPECT_EQ(results(), (std::vector<std::string>{kSentence1, kSentence2}));
+  for (std::size_t i = 0; i < 2; ++i) EXPECT_TRUE(form().results().isChecked(i));
+  EXPECT_EQ(form().pointer().value(), kPointerArrow);
+  EXPECT_FALSE(form().runInProgress());
+}
+
+TEST_F(RunTest, ReferenceModeWithEachWording) {
+  start();
+  fill({"03053", "92018", "60628"});
+  click("Option2");
+  widget<QLineEdit>("Text1")->setText(" 03053 ");
+  struct Row {
+    const char* option;
+    std::vector<std::string> lines;
+  };
+  const Row rows[] = {
+      {"Option3",
+       {"Distance between 03053 and 03053 is 0 miles",
+        "Distance between 92018 and 03053 is 2556.52 miles",
+        "Distance between 60628 and 03053 is 832.37 miles"}},
+      {"Option4", {"03053 to 03053: 0 miles", "92018 to 03053: 2556.52 miles",
+                   "60628 to 03053: 832.37 miles"}},
+      {"Option5", {"0 miles", "2556.52 miles", "832.37 miles"}},
+  };
+  for (const auto& r : rows) {
+    click(r.option);
+    prompt.expectMessage("Done.");
+    run();
+    EXPECT_EQ(results(), r.lines) << r.option;
+  }
+  click("Option6");
+  prompt.expectMessage("Done.");
+  run();
+  EXPECT_EQ(results()[1], "2557.03 miles");
+}
+
+TEST_F(RunTest, NonNumericEntrySkipsItsOwnPairOnly) {
+  start();
+  fill({"03053", "ABC", "60628"});
+  prompt.expectMessage("Done.");
+  run();
+  EXPECT_EQ(results(), std::vector<std::string>{"No details found for zip code: ABC"});
+}
+
+TEST_F(RunTest, EntriesAreTrimmedAndCutToFive) {
+  start();
+  fill({"  123456", "60628 "});
+  prompt.expectMessage("Done.");
+  run();
+  EXPECT_EQ(results(), std::vector<std::string>{"Distance between 12345 and 60628 is 703.04 miles"});
+}
+
+TEST_F(RunTest, NoModeSelectedAddsNothing) {
+  store("Option1", "False");
+  store("Option2", "False");
+  start();
+  fill({"03053", "92018"});
+  prompt.expectMessage("Done.");
+  run();
+  EXPECT_TRUE(results().empty());
+}
+
+TEST_F(RunTest, NoWordingSelectedGivesEmptyLinesForFoundPairs) {
+  store("Option3", "False");
+  start();
+  fill({"03053", "92018", "99999", "60628"});
+  prompt.expectMessage("Done.");
+  run();
+  EXPECT_EQ(results(), (std::vector<std::string>{"", "No details found for zip code: 99999",
+                                                 "No details found for zip code: 99999"}));
+}
+
+TEST_F(RunTest, ProgressGoesThroughEveryEntry) {
+  start();
+  fill({"03053", "x", "92018", "60628"});
+  form().progressBar().startLog();
+  prompt.expectMessage("Done.");
+  run();
+  std::vector<double> values;
+  std::vector<QString> texts;
+  for (const auto& e : form().progressBar().log())
+    e.value >= 0 ? values.push_back(e.value) : texts.push_back(e.text);
+  EXPECT_EQ(values, (std::vector<double>{25, 50, 75, 100, 0}));
+  EXPECT_EQ(texts, (std::vector<QString>{"Processing: 03053", "Processing: x",
+                                         "Processing: 92018", "Processing: 60628",
+                                         "Progress Bar"}));
+}
+
+TEST_F(RunTest, ZeroCoordinatesAreNamedAtTheEnd) {
+  start();
+  click("Option6");  // the 2012 table keeps military zip codes at 0, 0
+  fill({"03053", "34001", "09002", "60628"});
+  prompt
+      .expectMessage(
+          "Latitude and longitude for zip codes: \r\n34001, 34001, 09002\r\ncould not be found "
+          "in the database. \r\nPlease use another location that is close to your desired "
+          "location.")
+      .expectMessage("Done.");
+  run();
+  EXPECT_EQ(results(), (std::vector<std::string>{"No details found for zip code: 34001",
+                                                 "No details found for zip code: 34001",
+                                                 "No details found for zip code: 09002"}));
+  // The next run starts with empty lists.
+  form().zipList().clear();
+  fill({"03053", "92018"});
+  prompt.expectMessage("Done.");
+  run();
+  EXPECT_EQ(results().size(), 1u);
+  EXPECT_EQ(form().engine().not_found_zips, "");
+}
+
+TEST_F(RunTest, EmptyListSaysSoAndTouchesNothing) {
+  start();
+  form().results().append("kept", true);
+  prompt.expectMessage("No zip codes added.");
+  run();
+  EXPECT_EQ(results(), std::vector<std::string>{"kept"});
+  EXPECT_FALSE(form().runInProgress());
+}
+
+TEST_F(RunTest, MissingDatabaseIsReportedOncePerRun) {
+  QFile::remove(programFile("dbZips.mdb"));
+  start();
+  for (int i = 0; i < 200; ++i) form().zipList().append(i % 2 ? "03053" : "92018");
+  form().zipList().flush();
+  prompt.expectErrorReport("Cannot read the zip code database " + programFile("dbZips.mdb"));
+  QString summary = "Latitude and longitude for zip codes: \r\n";
+  for (int i = 0; i < 199; ++i) summary += QString(i ? ", " : "") + (i % 2 ? "03053" : "92018");
+  summary += "\r\ncould not be found in the database. \r\nPlease use another location that is "
+             "close to your desired location.";
+  prompt.expectMessage(summary).expectMessage("Done.");
+  run();
+  EXPECT_EQ(results().size(), 199u);
+}
+
+TEST_F(RunTest, CommandsInTheMiddleOfARun) {
+  start();
+  Yielder::setAlwaysForTesting(true);
+  fill({"03053", "92018", "60628", "03053"});
+  int step = 0;
+  // Runs at every yield of the run, which yields once per entry here.
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&] {
+    if (!form().runInProgress()) return;
+    switch (step++) {
+      case 0:
+        click("PushButton1");  // busy: the list stays, the reference goes
+        click("PushButton7");  // adding works
+        click("PushButton17");  // a second run is ignored
+        break;
+      case 1:
+        click("Option5");  // takes effect from the next entry
+        break;
+    }
+  });
+  ticker.start(0);
+  prompt.expectMessage("Done.");
+  run();
+  ticker.stop();
+  // The loop bound stays at 4, but entry 4 now has a successor to compare with.
+  EXPECT_EQ(entries().size(), 6u);
+  EXPECT_EQ(widget<QLineEdit>("Text1")->text(), "60628");
+  EXPECT_EQ(results(), (std::vector<std::string>{kSentence1, "1724.21 miles", "832.37 miles",
+                                                 "0 miles"}));
+}
+
+TEST_F(RunTest, EntriesRemovedDuringARunEndIt) {
+  start();
+  Yielder::setAlwaysForTesting(true);
+  fill({"03053", "92018", "60628", "03053", "92018"});
+  QTimer::singleShot(0, [&] {
+    form().pointer().set(kPointerArrow);  // as another command would leave it
+    form().zipList().removeAt(4);
+    form().zipList().removeAt(3);
+    form().zipList().removeAt(2);
+  });
+  prompt.expectMessage("Done.");
+  run();
+  EXPECT_EQ(results().size(), 1u);
+}
+
+TEST_F(RunTest, ClosingDuringARunSavesTheListAndStops) {
+  start();
+  Yielder::setAlwaysForTesting(true);
+  fill({"03053", "92018", "60628"});
+  QTimer::singleShot(0, [&] { form().close(); });
+  run();  // no "Done."
+  EXPECT_EQ(stored("Zip Codes"), "03053;92018;60628;");
+  EXPECT_LT(results().size(), 2u);
+}
+
+}  // namespace
+}  // namespace quorvane::test

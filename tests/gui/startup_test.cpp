@@ -1,0 +1,189 @@
+#include <QCursor>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTreeView>
+
+#include "caption_progress_bar.h"
+#include "gui_test_base.h"
+
+namespace quorvane::test {
+namespace {
+
+std::vector<bool> option_states(GuiTest* t, Form1& f) {
+  std::vector<bool> on;
+  for (int n = 1; n <= 7; ++n)
+    on.push_back(f.findChild<QRadioButton*>(QStringLiteral("Option%1").arg(n))->isChecked());
+  (void)t;
+  return on;
+}
+
+TEST_F(GuiTest, FirstStartWithAnEmptyStore) {
+  Form1& f = start();
+  EXPECT_EQ(f.windowTitle(), "Quorvane");
+  EXPECT_EQ(option_states(this, f), (std::vector<bool>{true, false, true, false, false, false, true}));
+  EXPECT_EQ(widget<QLineEdit>("Text1")->text(), "");
+  EXPECT_FALSE(widget<QLineEdit>("Text1")->isEnabled());
+  EXPECT_EQ(f.zipList().size(), 0u);
+  EXPECT_EQ(f.results().size(), 0u);
+  EXPECT_EQ(f.progressBar().text(), "Progress Bar");
+  EXPECT_EQ(f.progressBar().value(), 0);
+  EXPECT_EQ(f.size(), QSize(1064, 373));
+  EXPECT_EQ(widget<QTreeView>("ListView1")->columnWidth(0), 466);
+  EXPECT_EQ(widget<QTreeView>("ListView2")->model()->headerData(0, Qt::Horizontal).toString(),
+            "Results");
+  EXPECT_TRUE(opened_urls.empty());
+}
+
+TEST_F(GuiTest, RestoresTheStoredList) {
+  struct Row {
+    const char* stored;
+    std::vector<std::string> entries;
+  };
+  const Row rows[] = {{"03053;92018;", {"03053", "92018"}},
+                      {";;03053;;", {"03053"}},
+                      {" 1 ;a,b;", {" 1 ", "a,b"}},
+                      {"", {}}};
+  for (const auto& r : rows) {
+    store("Zip Codes", r.stored);
+    start();
+    EXPECT_EQ(entries(), r.entries) << r.stored;
+  }
+}
+
+TEST_F(GuiTest, RestoresOptionsAndReferenceText) {
+  store("Option1", "False");
+  store("Option2", "TRUE");
+  store("Option4", "-1");
+  store("Option3", "0");
+  store("Option6", "true");
+  store("Option7", "false");
+  store("Text1", "abc");
+  Form1& f = start();
+  EXPECT_EQ(option_states(this, f), (std::vector<bool>{false, true, false, true, false, true, false}));
+  EXPECT_TRUE(widget<QLineEdit>("Text1")->isEnabled());
+  EXPECT_EQ(widget<QLineEdit>("Text1")->text(), "abc");  // not tested at start-up
+}
+
+TEST_F(GuiTest, NeitherComparisonOptionStoredKeepsTheBoxEnabled) {
+  store("Option1", "False");
+  store("Option2", "False");
+  Form1& f = start();
+  EXPECT_FALSE(option_states(this, f)[0]);
+  EXPECT_FALSE(option_states(this, f)[1]);
+  EXPECT_TRUE(widget<QLineEdit>("Text1")->isEnabled());
+}
+
+TEST_F(GuiTest, UnreadableOptionValueIsReportedAtItsLine) {
+  store("Option3", "maybe");
+  store("Option4", "False");
+  prompt.expectErrorReport("Brisholt2021/08/31.Form1.Form_Load at line 156");
+  Form1& f = start();
+  EXPECT_EQ(option_states(this, f), (std::vector<bool>{true, false, false, false, false, false, true}));
+  EXPECT_TRUE(prompt.shown().first().startsWith("Type mismatch"));
+}
+
+TEST_F(GuiTest, ClosingSavesTheList) {
+  store("Zip Codes", "03053;");
+  Form1& f = start();
+  f.zipList().append(" 92018 ");
+  f.zipList().append("a;b");
+  f.close();
+  EXPECT_EQ(stored("Zip Codes"), "03053; 92018 ;a;b;");
+}
+
+TEST_F(GuiTest, ClosingWithAnEmptyListStoresTheEmptyText) {
+  store("Zip Codes", "03053;");
+  Form1& f = start();
+  click("PushButton1");
+  f.close();
+  EXPECT_TRUE(isStored("Zip Codes"));
+  EXPECT_EQ(stored("Zip Codes"), "");
+}
+
+TEST_F(GuiTest, HomePageOpensOnlyOnTheLuckyDraw) {
+  draw = 7;
+  start();
+  ASSERT_EQ(opened_urls.size(), 1u);
+  EXPECT_EQ(opened_urls[0].toString(), kHomePage);
+}
+
+TEST_F(GuiTest, SkinAbsentKeepsTheWhiteLook) {
+  Form1& f = start();
+  EXPECT_FALSE(f.skinApplied());
+  EXPECT_EQ(widget<QGroupBox>("Frame2")->palette().color(QPalette::Window), QColor(Qt::white));
+  EXPECT_EQ(widget<QRadioButton>("Option4")->palette().color(QPalette::Window), QColor(Qt::white));
+  EXPECT_TRUE(f.styleSheet().isEmpty());
+}
+
+TEST_F(GuiTest, SkinPresentIsApplied) {
+  QDir().mkpath(programFile("x"));
+  write_file(programFile("x/o.cjs").toStdString(), "QPushButton { color: #123456; }");
+  Form1& f = start();
+  EXPECT_TRUE(f.skinApplied());
+  EXPECT_EQ(f.styleSheet(), "QPushButton { color: #123456; }");
+  EXPECT_NE(widget<QGroupBox>("Frame1")->palette().color(QPalette::Window), QColor(Qt::white));
+}
+
+TEST_F(GuiTest, UnloadableSkinIsReportedOnceAndStartUpGoesOn) {
+  QDir().mkpath(programFile("x"));
+  write_file(programFile("x/o.cjs").toStdString(), std::string("\x7f" "ELF\0\0\0binary", 12));
+  store("Zip Codes", "03053;");
+  prompt.expectErrorReport("at line 102");
+  Form1& f = start();
+  EXPECT_FALSE(f.skinApplied());
+  EXPECT_EQ(f.windowTitle(), "Quorvane");
+  EXPECT_EQ(entries(), std::vector<std::string>{"03053"});
+}
+
+TEST_F(GuiTest, HandPointerFileIsLoadedOrReported) {
+  QImage image(32, 32, QImage::Format_ARGB32);
+  image.fill(Qt::black);
+  ASSERT_TRUE(image.save(programFile("HAND-M.CUR"), "ICO"));
+  Form1& f = start();
+  EXPECT_TRUE(f.pointer().hasHandImage());
+}
+
+TEST_F(GuiTest, BrokenHandPointerFileIsReported) {
+  write_file(programFile("HAND-M.CUR").toStdString(), "junk");
+  prompt.expectErrorReport("at line 110");
+  Form1& f = start();
+  EXPECT_FALSE(f.pointer().hasHandImage());
+  f.pointer().set(kPointerHand);
+  EXPECT_EQ(f.cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST_F(GuiTest, UnreadableSettingsFileGivesDefaultsAndOneMessage) {
+  // A folder where the settings file should be cannot be read as one.
+  const QString file = QString::fromStdString(dir_.file("config/Kelvarin.ini"));
+  QDir().mkpath(file);
+  prompt.expectMessage(QStringLiteral("The settings file %1 could not be read. Quorvane starts "
+                                      "with its default settings; the unreadable file was kept "
+                                      "as %1.unreadable.")
+                           .arg(file));
+  Form1& f = start();
+  EXPECT_EQ(option_states(this, f), (std::vector<bool>{true, false, true, false, false, false, true}));
+  click("Option4");
+  EXPECT_EQ(stored("Option4"), "True");
+}
+
+TEST_F(GuiTest, GarbageInTheSettingsIsOneReportPerValue) {
+  QDir().mkpath(QString::fromStdString(dir_.file("config")));
+  write_file(dir_.file("config/Kelvarin.ini"),
+             std::string("[Quorvane]\nOption1=\"unterminated\n\xff\xfe\0\0garbage\n", 40));
+  prompt.expectErrorReport("at line 152");
+  Form1& f = start();
+  EXPECT_EQ(option_states(this, f)[2], true);
+}
+
+TEST_F(GuiTest, ApplicationTitleDropsWordsPast40Characters) {
+  EXPECT_EQ(title_from_product("Quorvane"), "Quorvane");
+  EXPECT_EQ(title_from_product("Quorvane Zip Code Distance Finder Professional Edition"),
+            "Quorvane Zip Code Distance Finder");
+  EXPECT_EQ(title_from_product(QString(45, 'x')), QString(45, 'x'));
+}
+
+}  // namespace
+}  // namespace quorvane::test

@@ -1,0 +1,45 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+
+#include "text_list_model.h"
+
+namespace quorvane {
+namespace {
+
+TEST(TextListModel, BehavesAsAnItemModel) {
+  TextListModel model("Results", true);
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+  QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+  for (int i = 0; i < 1000; ++i) model.append("line " + std::to_string(i), i % 2 == 0);
+  EXPECT_EQ(model.rowCount(), 0);  // views hear of appends at the flush
+  EXPECT_EQ(model.size(), 1000u);
+  model.flush();
+  EXPECT_EQ(inserted.count(), 1);
+  EXPECT_EQ(model.rowCount(), 1000);
+  EXPECT_EQ(model.rowCount(model.index(3)), 0);
+  EXPECT_EQ(model.data(model.index(3), Qt::DisplayRole).toString(), "line 3");
+  EXPECT_EQ(model.data(model.index(3), Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
+  EXPECT_TRUE(model.setData(model.index(3), Qt::Checked, Qt::CheckStateRole));
+  EXPECT_TRUE(model.isChecked(3));
+  model.append("tail");
+  model.removeAt(0);  // announces the pending append first
+  EXPECT_EQ(model.rowCount(), 1000);
+  EXPECT_EQ(model.text(999), "tail");
+  EXPECT_EQ(model.headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), "Results");
+  model.clear();
+  EXPECT_EQ(model.rowCount(), 0);
+}
+
+TEST(TextListModel, LongTextsAreShortenedForDisplayOnly) {
+  TextListModel model("Zip Code(s)", false);
+  model.append(std::string(10'000'000, '7'));
+  model.flush();
+  EXPECT_LE(model.data(model.index(0), Qt::DisplayRole).toString().size(), 1001);
+  EXPECT_EQ(model.text(0).size(), 10'000'000u);
+  EXPECT_FALSE(model.data(model.index(0), Qt::CheckStateRole).isValid());
+}
+
+}  // namespace
+}  // namespace quorvane

@@ -1,0 +1,89 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QEnterEvent>
+#include <QGroupBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include "pointer.h"
+
+namespace quorvane {
+namespace {
+
+void move_over(QWidget* w) {
+  QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
+  QApplication::sendEvent(w, &enter);
+  QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton, Qt::NoButton,
+                   Qt::NoModifier);
+  QApplication::sendEvent(w, &move);
+}
+
+class PointerFeedbackTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    button = new QPushButton("Go", &window);
+    frame = new QGroupBox("Frame", &window);
+    option = new QRadioButton("Option", frame);
+    feedback.addButton(button);
+    feedback.addSurface(&window);
+    feedback.addSurface(frame);
+    PointerFeedback::addSilent(option);
+  }
+  QWidget window;
+  WindowPointer pointer{&window};
+  PointerFeedback feedback{pointer};
+  QPushButton* button = nullptr;
+  QGroupBox* frame = nullptr;
+  QRadioButton* option = nullptr;
+};
+
+TEST_F(PointerFeedbackTest, HandOverButtonsArrowElsewhere) {
+  move_over(button);
+  EXPECT_EQ(pointer.value(), kPointerHand);
+  EXPECT_EQ(window.cursor().shape(), Qt::PointingHandCursor);  // no hand image loaded
+  move_over(frame);
+  EXPECT_EQ(pointer.value(), kPointerArrow);
+  move_over(button);
+  move_over(option);  // no handler: the pointer stays
+  EXPECT_EQ(pointer.value(), kPointerHand);
+  move_over(&window);
+  EXPECT_EQ(pointer.value(), kPointerArrow);
+}
+
+TEST_F(PointerFeedbackTest, HourglassIsNeverReplaced) {
+  pointer.set(kPointerHourglass);
+  for (QWidget* w : {static_cast<QWidget*>(button), static_cast<QWidget*>(frame), &window}) {
+    move_over(w);
+    EXPECT_EQ(pointer.value(), kPointerHourglass);
+  }
+  EXPECT_EQ(window.cursor().shape(), Qt::WaitCursor);
+  pointer.set(kPointerArrow);
+  move_over(button);
+  EXPECT_EQ(pointer.value(), kPointerHand);
+}
+
+TEST(WindowPointerImage, LoadsACursorImageAndRefusesOtherFiles) {
+  QTemporaryDir dir;
+  const QString png = dir.filePath("hand.png");
+  QImage image(32, 32, QImage::Format_ARGB32);
+  image.fill(Qt::black);
+  ASSERT_TRUE(image.save(png, "PNG"));
+  QWidget window;
+  WindowPointer pointer(&window);
+  EXPECT_TRUE(pointer.loadHand(png));
+  pointer.set(kPointerHand);
+  EXPECT_EQ(window.cursor().shape(), Qt::BitmapCursor);
+
+  QFile bad(dir.filePath("HAND-M.CUR"));
+  ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
+  bad.write("not a cursor at all");
+  bad.close();
+  WindowPointer other(&window);
+  EXPECT_FALSE(other.loadHand(bad.fileName()));
+}
+
+}  // namespace
+}  // namespace quorvane
