@@ -1,0 +1,168 @@
+// Drives the real window on the offscreen platform with a million entries and reports
+// how long each command takes: loading a list file, a consecutive run (set against the
+// engine's own time for the same comparisons), clearing the lists, saving and restoring
+// a list through the settings store, and the three exports.
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <cstdio>
+#include <fstream>
+#include <random>
+
+#include "clipboard.h"
+#include "form1.h"
+#include "prompt.h"
+#include "text_export.h"
+#include "workbook.h"
+
+using namespace quorvane;
+
+namespace {
+
+// Answers every dialog at once: the file to open or save, OK to every message.
+struct BenchPrompt : Prompt {
+  QString file;
+  int messages = 0;
+  void message(const QString&) override { ++messages; }
+  void errorReport(const QString& t) override { std::fprintf(stderr, "error: %s\n", qPrintable(t)); }
+  QString input(const QString&, const QString&) override { return {}; }
+  QStringList openFiles(const QString&, const QString&) override { return {file}; }
+  QString saveFile(const QString&, const QString&) override { return file; }
+};
+
+double rss_mb() {
+  std::ifstream statm("/proc/self/statm");
+  long pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return static_cast<double>(resident) * 4096.0 / (1 << 20);
+}
+
+template <class F>
+double seconds(F&& f) {
+  QElapsedTimer t;
+  t.start();
+  f();
+  return t.nsecsElapsed() / 1e9;
+}
+
+void click(Form1& f, const char* name) { f.findChild<QPushButton*>(name)->click(); }
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  const std::size_t n = argc > 1 ? std::stoul(argv[1]) : 1000000;
+  QTemporaryDir dir;
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("config"));
+  BenchPrompt prompt;
+  Prompt::install(&prompt);
+  install_trap_reporter();
+
+  // A list file of n zip codes drawn from the 2016 table.
+  std::vector<std::string> zips;
+  {
+    std::ifstream csv(QUORVANE_DATA_DIR "/zip_code2016.csv");
+    std::string line;
+    std::getline(csv, line);
+    while (std::getline(csv, line)) zips.push_back(line.substr(0, 5));
+  }
+  std::mt19937_64 rng(2016);
+  std::uniform_int_distribution<std::size_t> pick(0, zips.size() - 1);
+  const QString list_path = dir.filePath("million.txt");
+  {
+    std::ofstream out(list_path.toStdString(), std::ios::binary);
+    for (std::size_t i = 0; i < n; ++i) out << zips[pick(rng)] << "\r\n";
+  }
+
+  Form1 form(Form1Environment::desktop(QStringLiteral(QUORVANE_BIN_DIR)));
+  form.Form_Load();
+  form.show();
+  app.processEvents();
+  const double rss0 = rss_mb();
+
+  prompt.file = list_path;
+  const double load = seconds([&] { click(form, "PushButton3"); });
+  std::printf("load a list file of %zu zip codes: %.3f s\n", form.zipList().size(), load);
+
+  const double run = seconds([&] { click(form, "PushButton17"); });
+  std::printf("consecutive run, 2016 table, sentence wording: %.3f s for %zu lines\n", run,
+              form.results().size());
+  app.processEvents();
+  if (argc > 2 && std::string(argv[2]) == "--run-only") return 0;
+  std::printf("memory: %.0f MB resident with both lists (+%.0f MB over the empty window)\n",
+              rss_mb(), rss_mb() - rss0);
+
+  // The same comparisons through the engine alone.
+  {
+    ZipDistance engine(QUORVANE_BIN_DIR "/dbZips.mdb");
+    std::string line;
+    std::size_t bytes = 0;
+    const double engine_time = seconds([&] {
+      ZipDistance::Batch batch(engine);
+      for (std::size_t i = 0; i + 1 < form.zipList().size(); ++i) {
+        line.clear();
+        engine.append_distance(line, form.zipList().text(i), form.zipList().text(i + 1), 3, true);
+        bytes += line.size();
+      }
+    });
+    std::printf("  the engine alone, same comparisons: %.3f s (the window adds %.3f s)\n",
+                engine_time, run - engine_time);
+  }
+
+  prompt.file = dir.filePath("results.txt");
+  const double text = seconds([&] { click(form, "PushButton4"); });
+  std::printf("text export of %zu rows: %.3f s (%lld bytes)\n", form.results().size(), text,
+              static_cast<long long>(QFile(prompt.file).size()));
+
+  const double copy = seconds([&] {
+    Yielder yield;
+    CopyListviewToClipboard(form.results(), yield);
+  });
+  std::printf("clipboard text of %zu rows: %.3f s\n", form.results().size(), copy);
+
+  {
+    const QString book = dir.filePath("results.xlsx");
+    const double xlsx = seconds([&] {
+      XlsxSpreadsheet sheet(book, {});
+      QString error;
+      sheet.addWorkbook(&error);
+      Yielder yield;
+      write_sheet(form.results(), sheet, yield);
+      sheet.show(&error);
+    });
+    std::printf("workbook of %zu rows (constant memory): %.3f s (%lld bytes)\n",
+                form.results().size(), xlsx, static_cast<long long>(QFile(book).size()));
+  }
+
+  const double clear_results = seconds([&] { click(form, "PushButton2"); });
+  const double clear_list = seconds([&] { click(form, "PushButton1"); });
+  std::printf("clear results: %.4f s, clear list: %.4f s\n", clear_results, clear_list);
+
+  // Saving and restoring 100,000 entries through the settings store.
+  for (std::size_t i = 0; i < 100000; ++i) form.zipList().append(zips[pick(rng)]);
+  form.zipList().flush();
+  const double save = seconds([&] { form.Form_QueryUnload(); });
+  double restore = 0;
+  std::size_t restored = 0;
+  {
+    restore = seconds([&] {
+      Form1 again(Form1Environment::desktop(QStringLiteral(QUORVANE_BIN_DIR)));
+      again.Form_Load();
+      restored = again.zipList().size();
+    });
+  }
+  std::printf("save 100,000 entries: %.3f s, restore: %.3f s (%zu entries)\n", save, restore,
+              restored);
+  struct rusage usage {};
+  getrusage(RUSAGE_SELF, &usage);
+  std::printf("peak resident memory: %.0f MB\n", usage.ru_maxrss / 1024.0);
+  Prompt::install(nullptr);
+  return 0;
+}
