@@ -5,7 +5,9 @@
 #include <QSvgRenderer>
 
 // The resources of a static library are registered by hand.
-static void init_resources() { Q_INIT_RESOURCE(app); }
+static void init_resources() {
+  Q_INIT_RESOURCE(app);
+}
 
 namespace quorvane {
 

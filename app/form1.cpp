@@ -190,8 +190,10 @@ void Form1::connectControls() {
   on_click(13, &Form1::PushButton13_Click);
   on_click(17, &Form1::PushButton17_Click);
 
-  for (int n : {1, 2}) connect(options_[n], &QRadioButton::clicked, this, &Form1::comparisonClicked);
-  for (int n : {3, 4, 5}) connect(options_[n], &QRadioButton::clicked, this, &Form1::wordingClicked);
+  for (int n : {1, 2})
+    connect(options_[n], &QRadioButton::clicked, this, &Form1::comparisonClicked);
+  for (int n : {3, 4, 5})
+    connect(options_[n], &QRadioButton::clicked, this, &Form1::wordingClicked);
   for (int n : {6, 7}) connect(options_[n], &QRadioButton::clicked, this, &Form1::databaseClicked);
   // A selected option clears the others of its frame, however it was selected.
   for (int n = 1; n <= 7; ++n) {
@@ -219,6 +221,8 @@ void Form1::setupPointerFeedback() {
   PointerFeedback::addSilent(progress_);
 }
 
-void Form1::select(QRadioButton* option, bool on) { option->setChecked(on); }
+void Form1::select(QRadioButton* option, bool on) {
+  option->setChecked(on);
+}
 
 }  // namespace quorvane

@@ -69,7 +69,7 @@ class Form1 : public QWidget {
   void Text1_Change();
   void Text1_LostFocus();
   // Results
-  void PushButton4_Click();  // Save Results As Text File
+  void PushButton4_Click();   // Save Results As Text File
   void PushButton13_Click();  // Save Results As Excel File
   bool SaveResultsAsExcelFileIsExcelInstalled();
   void PushButton5_Click();  // Copy Results To Clipboard

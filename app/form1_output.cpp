@@ -62,8 +62,8 @@ void Form1::PushButton13_Click() {
     sheet = env_.newSpreadsheet ? env_.newSpreadsheet() : nullptr;
     ok = sheet && sheet->addWorkbook(&error);
     // A workbook that cannot be made is reported once, and nothing more is tried.
-    if (!ok) throw RuntimeError(429, error.isEmpty() ? "Cannot create the workbook"
-                                                      : error.toStdString());
+    if (!ok)
+      throw RuntimeError(429, error.isEmpty() ? "Cannot create the workbook" : error.toStdString());
   });
   if (ok) {
     trap.line(112, [&] {

@@ -15,7 +15,9 @@
 
 namespace quorvane {
 
-void Form1::appendResult(std::string line) { results_->append(std::move(line), true); }
+void Form1::appendResult(std::string line) {
+  results_->append(std::move(line), true);
+}
 
 void Form1::flushResults() {
   const bool grew = results_->rowCount() < static_cast<int>(results_->size());

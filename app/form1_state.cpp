@@ -6,8 +6,8 @@
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QMouseEvent>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTreeView>
 #include <QUrl>
 
@@ -25,7 +25,9 @@ namespace {
 constexpr char kForm[] = "Form1";
 
 // A path that exists, file or folder.
-bool file_exists(const QString& path) { return !path.isEmpty() && QFileInfo::exists(path); }
+bool file_exists(const QString& path) {
+  return !path.isEmpty() && QFileInfo::exists(path);
+}
 
 }  // namespace
 
@@ -40,7 +42,8 @@ void Form1::Form_Load() {
   const QString hand = env_.programFolder + QStringLiteral("/HAND-M.CUR");
   if (trap.test(108, [&] { return file_exists(hand); })) {
     trap.line(110, [&] {
-      if (!pointer_.loadHand(hand)) throw RuntimeError(481, "Invalid picture: " + hand.toStdString());
+      if (!pointer_.loadHand(hand))
+        throw RuntimeError(481, "Invalid picture: " + hand.toStdString());
     });
   }
   trap.line(112, [&] {
@@ -78,8 +81,9 @@ void Form1::restoreOption(int number, int line) {
     const QString key = QStringLiteral("Option%1").arg(number);
     const QString text = settings_->read(key);
     const auto on = truth_value(text);
-    if (!on) throw RuntimeError(13, "Type mismatch: the setting " + key.toStdString() + " holds \"" +
-                                        text.toStdString() + "\"");
+    if (!on)
+      throw RuntimeError(13, "Type mismatch: the setting " + key.toStdString() + " holds \"" +
+                                 text.toStdString() + "\"");
     options_[number]->setChecked(*on);
   });
 }
@@ -101,12 +105,12 @@ void Form1::applySkin() {
 
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
-    throw RuntimeError(75, "Cannot load the skin " + path.toStdString() + ": " +
-                               file.errorString().toStdString());
+    throw RuntimeError(
+        75, "Cannot load the skin " + path.toStdString() + ": " + file.errorString().toStdString());
   const QByteArray sheet = file.read(4 << 20);
   if (sheet.contains('\0') || !file.atEnd())
-    throw RuntimeError(75, "Cannot load the skin " + path.toStdString() +
-                               ": it is not a style sheet");
+    throw RuntimeError(75,
+                       "Cannot load the skin " + path.toStdString() + ": it is not a style sheet");
   setStyleSheet(QString::fromUtf8(sheet));
   skin_applied_ = true;
 }
@@ -161,11 +165,14 @@ void Form1::databaseClicked() {
 void Form1::PushButton8_Click() {
   Trap trap(kForm, "PushButton8_Click");
   trap.line(100, [] {
-    Prompt::instance().message(QStringLiteral("Database 2016 is the newer more accurate database."));
+    Prompt::instance().message(
+        QStringLiteral("Database 2016 is the newer more accurate database."));
   });
 }
 
-void Form1::Text1_Change() { settings_->write(QStringLiteral("Text1"), text1_->text()); }
+void Form1::Text1_Change() {
+  settings_->write(QStringLiteral("Text1"), text1_->text());
+}
 
 void Form1::Text1_LostFocus() {
   if (in_lost_focus_) return;  // the message box itself takes the focus away

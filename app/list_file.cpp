@@ -10,10 +10,14 @@ std::size_t utf8_sequence(const unsigned char* p, std::size_t left) {
   const unsigned char c = p[0];
   std::size_t n;
   if (c < 0x80) return 1;
-  if (c >= 0xC2 && c <= 0xDF) n = 2;
-  else if (c >= 0xE0 && c <= 0xEF) n = 3;
-  else if (c >= 0xF0 && c <= 0xF4) n = 4;
-  else return 0;
+  if (c >= 0xC2 && c <= 0xDF)
+    n = 2;
+  else if (c >= 0xE0 && c <= 0xEF)
+    n = 3;
+  else if (c >= 0xF0 && c <= 0xF4)
+    n = 4;
+  else
+    return 0;
   if (left < n) return 0;
   for (std::size_t i = 1; i < n; ++i)
     if ((p[i] & 0xC0) != 0x80) return 0;

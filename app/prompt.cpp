@@ -21,13 +21,23 @@ QString& title_storage() {
 
 }  // namespace
 
-Prompt& Prompt::instance() { return installed ? *installed : qt_prompt(); }
-void Prompt::install(Prompt* prompt) { installed = prompt; }
+Prompt& Prompt::instance() {
+  return installed ? *installed : qt_prompt();
+}
+void Prompt::install(Prompt* prompt) {
+  installed = prompt;
+}
 
-void set_dialog_parent(QWidget* parent) { qt_prompt().setParent(parent); }
+void set_dialog_parent(QWidget* parent) {
+  qt_prompt().setParent(parent);
+}
 
-const QString& application_title() { return title_storage(); }
-void set_application_title(const QString& title) { title_storage() = title; }
+const QString& application_title() {
+  return title_storage();
+}
+void set_application_title(const QString& title) {
+  title_storage() = title;
+}
 
 QString title_from_product(const QString& product) {
   QString t = product;
@@ -54,7 +64,8 @@ QString qt_file_filter(const QString& bar_filter) {
     if (paren > 0) description = description.left(paren).trimmed();
     QString patterns = parts[i + 1];
     patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
-    if (patterns == QLatin1String("*.*")) patterns = QStringLiteral("*");  // files without a dot too
+    if (patterns == QLatin1String("*.*"))
+      patterns = QStringLiteral("*");  // files without a dot too
     out << QStringLiteral("%1 (%2)").arg(description, patterns);
   }
   return out.join(QStringLiteral(";;"));
@@ -66,8 +77,8 @@ void QtPrompt::message(const QString& text) {
 }
 
 void QtPrompt::errorReport(const QString& text) {
-  QMessageBox box(QMessageBox::Warning, QStringLiteral("Application Error"), text,
-                  QMessageBox::Ok, parent_);
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Application Error"), text, QMessageBox::Ok,
+                  parent_);
   box.exec();
 }
 

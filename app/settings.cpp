@@ -21,8 +21,9 @@ SettingsStore::SettingsStore()
                                             QStringLiteral("Kelvarin"))) {
   if (settings_->status() == QSettings::NoError) return;
   const QString file = settings_->fileName();
-  problem_ = QStringLiteral("The settings file %1 could not be read. Quorvane starts with its "
-                            "default settings; the unreadable file was kept as %1.unreadable.")
+  problem_ = QStringLiteral(
+                 "The settings file %1 could not be read. Quorvane starts with its "
+                 "default settings; the unreadable file was kept as %1.unreadable.")
                  .arg(file);
   // Keep the unreadable file for the user and start from an empty store.
   settings_.reset();
@@ -34,7 +35,9 @@ SettingsStore::SettingsStore()
 
 SettingsStore::~SettingsStore() = default;
 
-QString SettingsStore::fileName() const { return settings_->fileName(); }
+QString SettingsStore::fileName() const {
+  return settings_->fileName();
+}
 
 QString SettingsStore::read(const QString& key) const {
   const QVariant v = settings_->value(kGroup + QLatin1Char('/') + key);
@@ -48,7 +51,9 @@ void SettingsStore::write(const QString& key, const QString& value) {
   settings_->setValue(kGroup + QLatin1Char('/') + key, value);
 }
 
-void SettingsStore::sync() { settings_->sync(); }
+void SettingsStore::sync() {
+  settings_->sync();
+}
 
 std::optional<bool> truth_value(const QString& text) {
   const QString t = text.trimmed();

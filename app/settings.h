@@ -14,9 +14,8 @@ struct SettingKey {
 };
 
 inline constexpr SettingKey kSettingKeys[] = {
-    {"Option1", "1"}, {"Option2", "0"}, {"Option3", "1"}, {"Option4", "0"},
-    {"Option5", "0"}, {"Option6", "0"}, {"Option7", "1"}, {"Text1", ""},
-    {"Zip Codes", ""},
+    {"Option1", "1"}, {"Option2", "0"}, {"Option3", "1"}, {"Option4", "0"},  {"Option5", "0"},
+    {"Option6", "0"}, {"Option7", "1"}, {"Text1", ""},    {"Zip Codes", ""},
 };
 
 class SettingsStore {
@@ -41,6 +40,8 @@ class SettingsStore {
 
 // "True"/"False" in any letter case, or a number (zero false); nullopt otherwise.
 std::optional<bool> truth_value(const QString& text);
-inline QString truth_text(bool on) { return on ? QStringLiteral("True") : QStringLiteral("False"); }
+inline QString truth_text(bool on) {
+  return on ? QStringLiteral("True") : QStringLiteral("False");
+}
 
 }  // namespace quorvane

@@ -67,7 +67,10 @@ int main(int argc, char** argv) {
 
   quorvane::ZipDistance engine(db);
   auto t0 = Clock::now();
-  { quorvane::ZipDistance::Batch batch(engine); engine.GetDistance("03053", "92018", 3, false); }
+  {
+    quorvane::ZipDistance::Batch batch(engine);
+    engine.GetDistance("03053", "92018", 3, false);
+  }
   const double load = seconds_since(t0);
 
   std::size_t bytes = 0;

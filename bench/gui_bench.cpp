@@ -30,7 +30,9 @@ struct BenchPrompt : Prompt {
   QString file;
   int messages = 0;
   void message(const QString&) override { ++messages; }
-  void errorReport(const QString& t) override { std::fprintf(stderr, "error: %s\n", qPrintable(t)); }
+  void errorReport(const QString& t) override {
+    std::fprintf(stderr, "error: %s\n", qPrintable(t));
+  }
   QString input(const QString&, const QString&) override { return {}; }
   QStringList openFiles(const QString&, const QString&) override { return {file}; }
   QString saveFile(const QString&, const QString&) override { return file; }
@@ -51,7 +53,9 @@ double seconds(F&& f) {
   return t.nsecsElapsed() / 1e9;
 }
 
-void click(Form1& f, const char* name) { f.findChild<QPushButton*>(name)->click(); }
+void click(Form1& f, const char* name) {
+  f.findChild<QPushButton*>(name)->click();
+}
 
 }  // namespace
 

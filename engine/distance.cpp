@@ -6,9 +6,13 @@
 
 namespace quorvane {
 
-double deg_to_rad(double v) { return (kPiConversion / 180.0) * v; }
+double deg_to_rad(double v) {
+  return (kPiConversion / 180.0) * v;
+}
 
-double rad_to_deg(double v) { return (180.0 / kPiConversion) * v; }
+double rad_to_deg(double v) {
+  return (180.0 / kPiConversion) * v;
+}
 
 double arc_cos(double x) {
   if (!std::isfinite(x)) throw RuntimeError(5, "Invalid procedure call or argument");

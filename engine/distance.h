@@ -5,9 +5,9 @@
 
 namespace quorvane {
 
-inline constexpr double kPiConversion = 3.14159265;        // both angle conversions
-inline constexpr double kPiArcCos = 3.14159265358979;      // arc_cos(-1)
-inline constexpr double kHalfPiArcCos = 1.5707963267949;   // pi/2 in arc_cos
+inline constexpr double kPiConversion = 3.14159265;       // both angle conversions
+inline constexpr double kPiArcCos = 3.14159265358979;     // arc_cos(-1)
+inline constexpr double kHalfPiArcCos = 1.5707963267949;  // pi/2 in arc_cos
 
 double deg_to_rad(double v);
 double rad_to_deg(double v);

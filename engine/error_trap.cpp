@@ -23,7 +23,9 @@ std::string TrapReport::text() const {
   return t;
 }
 
-TrapReporter set_trap_reporter(TrapReporter r) { return std::exchange(reporter(), std::move(r)); }
+TrapReporter set_trap_reporter(TrapReporter r) {
+  return std::exchange(reporter(), std::move(r));
+}
 
 void report_error(const TrapReport& report) {
   if (reporter()) reporter()(report);

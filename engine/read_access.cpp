@@ -23,8 +23,15 @@ struct TableCloser {
 
 bool is_numeric_type(int t) {
   switch (t) {
-    case MDB_BOOL: case MDB_BYTE: case MDB_INT: case MDB_LONGINT: case MDB_MONEY:
-    case MDB_FLOAT: case MDB_DOUBLE: case MDB_NUMERIC: case MDB_COMPLEX:
+    case MDB_BOOL:
+    case MDB_BYTE:
+    case MDB_INT:
+    case MDB_LONGINT:
+    case MDB_MONEY:
+    case MDB_FLOAT:
+    case MDB_DOUBLE:
+    case MDB_NUMERIC:
+    case MDB_COMPLEX:
       return true;
     default:
       return false;
@@ -81,7 +88,8 @@ void read_access_table(const std::string& path, const TableSpec& spec, RowFn fn,
         break;
       }
     }
-    if (column_of[i] < 0) throw RuntimeError(3265, "Item cannot be found: column '" + *names[i] + "'");
+    if (column_of[i] < 0)
+      throw RuntimeError(3265, "Item cannot be found: column '" + *names[i] + "'");
     for (int j = 0; j < i; ++j)
       if (column_of[j] == column_of[i]) source[i] = source[j];
     if (source[i] != i) continue;

@@ -30,7 +30,8 @@ Cell cell_of(sqlite3_stmt* st, int col) {
     default: {
       const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
       c.type = Cell::Text;
-      c.text = std::string_view(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(st, col)));
+      c.text =
+          std::string_view(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(st, col)));
     }
   }
   return c;
@@ -48,14 +49,14 @@ void read_sqlite_table(const std::string& path, const TableSpec& spec, RowFn fn,
   };
   if (rc != SQLITE_OK) fail("Cannot open the database");
   // Table order is rowid order, which is the order an indexed query returns ties in.
-  const std::string sql = "SELECT " + quote_identifier(spec.key_column) + ", " +
-                          quote_identifier(spec.lat_column) + ", " +
-                          quote_identifier(spec.lon_column) + " FROM " +
-                          quote_identifier(spec.table);
+  const std::string sql =
+      "SELECT " + quote_identifier(spec.key_column) + ", " + quote_identifier(spec.lat_column) +
+      ", " + quote_identifier(spec.lon_column) + " FROM " + quote_identifier(spec.table);
   sqlite3_stmt* st = nullptr;
   if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
     fail("Cannot read table " + spec.table);
-  while ((rc = sqlite3_step(st)) == SQLITE_ROW) fn(ctx, cell_of(st, 0), cell_of(st, 1), cell_of(st, 2));
+  while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+    fn(ctx, cell_of(st, 0), cell_of(st, 1), cell_of(st, 2));
   sqlite3_finalize(st);
   if (rc != SQLITE_DONE) fail("Cannot read table " + spec.table);
   sqlite3_close(db);

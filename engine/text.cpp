@@ -39,8 +39,12 @@ std::string distance_text(double miles, std::string_view sep) {
 
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_blank(char c) {
+  return c == ' ' || c == '\t';
+}
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // Consumes digits (and group separators between digits when allowed); returns count.
 std::size_t digits(std::string_view s, std::size_t& i, std::string_view group) {
@@ -112,8 +116,10 @@ std::optional<double> parse_sql_number(std::string_view s) {
   if (i != s.size()) return std::nullopt;
   double v = 0;
   auto r = std::from_chars(s.data() + start, s.data() + i, v);
-  if (r.ec == std::errc::result_out_of_range) v = HUGE_VAL;
-  else if (r.ec != std::errc()) return std::nullopt;
+  if (r.ec == std::errc::result_out_of_range)
+    v = HUGE_VAL;
+  else if (r.ec != std::errc())
+    return std::nullopt;
   return neg ? -v : v;
 }
 
@@ -147,7 +153,9 @@ std::string_view file_name_part(std::string_view path) {
 
 namespace {
 
-bool is_sep(char c) { return c == '\\' || c == '/'; }
+bool is_sep(char c) {
+  return c == '\\' || c == '/';
+}
 
 std::string collapse_pairs(std::string_view s) {
   std::string out;

@@ -40,7 +40,7 @@ std::string clipboard_text(const ListSource& list, Yielder& yield) {
       out += '\t';
     }
     out.pop_back();  // the line's last TAB
-    while (!out.empty() && out.back() == ' ' ) out.pop_back();
+    while (!out.empty() && out.back() == ' ') out.pop_back();
     out += "\r\n";
   }
   return out;

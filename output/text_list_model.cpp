@@ -18,16 +18,14 @@ QVariant TextListModel::data(const QModelIndex& index, int role) const {
     if (t.size() <= kDisplayLimit) return QString::fromStdString(t);
     return QString::fromUtf8(t.data(), kDisplayLimit).left(kDisplayLimit - 1) + QChar(0x2026);
   }
-  if (role == Qt::CheckStateRole && checkable_)
-    return checks_[row] ? Qt::Checked : Qt::Unchecked;
+  if (role == Qt::CheckStateRole && checkable_) return checks_[row] ? Qt::Checked : Qt::Unchecked;
   return {};
 }
 
 bool TextListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
   if (!checkable_ || role != Qt::CheckStateRole || !index.isValid() || index.row() >= announced_)
     return false;
-  setChecked(static_cast<std::size_t>(index.row()),
-             value.value<Qt::CheckState>() == Qt::Checked);
+  setChecked(static_cast<std::size_t>(index.row()), value.value<Qt::CheckState>() == Qt::Checked);
   return true;
 }
 

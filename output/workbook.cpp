@@ -117,7 +117,8 @@ void write_sheet(const ListSource& list, Spreadsheet& sheet, Yielder& yield) {
         continue;
       }
       cleaned.clear();
-      std::copy_if(t.begin(), t.end(), std::back_inserter(cleaned), [](char ch) { return ch != '='; });
+      std::copy_if(t.begin(), t.end(), std::back_inserter(cleaned),
+                   [](char ch) { return ch != '='; });
       sheet.setCell(static_cast<int>(r) + 2, k++, cleaned);
     }
   }
@@ -135,7 +136,8 @@ bool spreadsheet_program_present() {
 }
 
 QString new_workbook_path() {
-  const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+  const QString stamp =
+      QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
   return QDir(QDir::tempPath()).filePath(QStringLiteral("Quorvane results %1.xlsx").arg(stamp));
 }
 

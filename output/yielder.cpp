@@ -20,6 +20,8 @@ void Yielder::now() {
   if (always) calls_ = kCheckEvery;
 }
 
-void Yielder::setAlwaysForTesting(bool on) { always = on; }
+void Yielder::setAlwaysForTesting(bool on) {
+  always = on;
+}
 
 }  // namespace quorvane

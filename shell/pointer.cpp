@@ -29,7 +29,8 @@ bool WindowPointer::loadHand(const QString& path) {
   if (image.isNull()) return false;
   // A cursor file keeps its hot spot where the reader reports one; the hand's
   // fingertip sits near the top left otherwise.
-  const QVariant hx = reader.text(QStringLiteral("HotspotX")), hy = reader.text(QStringLiteral("HotspotY"));
+  const QVariant hx = reader.text(QStringLiteral("HotspotX")),
+                 hy = reader.text(QStringLiteral("HotspotY"));
   const int x = hx.isValid() && !hx.toString().isEmpty() ? hx.toInt() : image.width() / 4;
   const int y = hy.isValid() && !hy.toString().isEmpty() ? hy.toInt() : 0;
   hand_ = QCursor(QPixmap::fromImage(image), x, y);

@@ -23,8 +23,8 @@ bool load(sqlite3* db, const char* csv, const char* table, bool numeric_key) {
     std::cerr << "build_zipdb: cannot read " << csv << "\n";
     return false;
   }
-  const std::string sql = std::string("INSERT INTO ") + table +
-                          " (zip_code, lattitude, longitude) VALUES (?, ?, ?)";
+  const std::string sql =
+      std::string("INSERT INTO ") + table + " (zip_code, lattitude, longitude) VALUES (?, ?, ?)";
   sqlite3_stmt* st = nullptr;
   if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK) return false;
   std::string line;

@@ -24,16 +24,16 @@ class AccessFiles : public ::testing::Test {
 
 TEST_F(AccessFiles, Jet3NumericAndTextKeys) {
   const auto path = access_file("nwind.mdb");
-  auto by_id = load_table(path, {"Products", "ProductID", "UnitPrice", "UnitsInStock",
-                                 KeyKind::Number});
+  auto by_id =
+      load_table(path, {"Products", "ProductID", "UnitPrice", "UnitsInStock", KeyKind::Number});
   const ZipRow* chai = by_id->find_number(1);
   ASSERT_NE(chai, nullptr);
   EXPECT_DOUBLE_EQ(chai->lat, 18.0);
   EXPECT_DOUBLE_EQ(chai->lon, 39.0);
   EXPECT_EQ(by_id->find_number(1.5), nullptr);
 
-  auto by_name = load_table(path, {"Products", "ProductName", "UnitPrice", "UnitsInStock",
-                                   KeyKind::Text});
+  auto by_name =
+      load_table(path, {"Products", "ProductName", "UnitPrice", "UnitsInStock", KeyKind::Text});
   const ZipRow* chang = by_name->find_text("Chang");
   ASSERT_NE(chang, nullptr);
   EXPECT_DOUBLE_EQ(chang->lat, 19.0);
@@ -41,8 +41,8 @@ TEST_F(AccessFiles, Jet3NumericAndTextKeys) {
 }
 
 TEST_F(AccessFiles, Jet3FirstOfSeveralRows) {
-  auto details = load_table(access_file("nwind.mdb"),
-                            {"Order Details", "OrderID", "UnitPrice", "ProductID", KeyKind::Number});
+  auto details = load_table(access_file("nwind.mdb"), {"Order Details", "OrderID", "UnitPrice",
+                                                       "ProductID", KeyKind::Number});
   const ZipRow* first = details->find_number(10248);
   ASSERT_NE(first, nullptr);
   EXPECT_DOUBLE_EQ(first->lat, 14.0);

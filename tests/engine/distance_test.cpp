@@ -1,10 +1,11 @@
+#include "distance.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <random>
 
-#include "distance.h"
 #include "error_trap.h"
 #include "text.h"
 
@@ -16,7 +17,9 @@ struct DistanceRow {
   const char* text;
 };
 
-void PrintTo(const DistanceRow& r, std::ostream* os) { *os << r.text; }
+void PrintTo(const DistanceRow& r, std::ostream* os) {
+  *os << r.text;
+}
 
 class DistanceRows : public ::testing::TestWithParam<DistanceRow> {};
 

@@ -62,8 +62,7 @@ TEST_F(GetDistanceTest, FirstFailedLookupEndsTheComparison) {
   EXPECT_EQ(engine.GetDistance("99999", "34001", 3, true), "No details found for zip code: 99999");
   EXPECT_EQ(engine.not_found_zips, "");
   // 00001 is the number 1 in the 2012 table, so the zero-coordinate 34001 is named.
-  EXPECT_EQ(engine.GetDistance("00001", "34001", 3, false),
-            "No details found for zip code: 34001");
+  EXPECT_EQ(engine.GetDistance("00001", "34001", 3, false), "No details found for zip code: 34001");
   EXPECT_EQ(engine.not_found_zips, "34001");
 }
 

@@ -32,8 +32,7 @@ TEST(ShippedDatabase, SampleGivesRealDistancesInBothTables) {
 
 TEST(ShippedDatabase, MilitaryZipCodesAreStoredWithZeroCoordinates) {
   ZipDistance engine(QUORVANE_SHIPPED_DB);
-  EXPECT_EQ(engine.GetDistance("03053", "34001", 3, false),
-            "No details found for zip code: 34001");
+  EXPECT_EQ(engine.GetDistance("03053", "34001", 3, false), "No details found for zip code: 34001");
   EXPECT_EQ(engine.not_found_zips, "34001");
 }
 

@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "text.h"
+
+#include <gtest/gtest.h>
 
 namespace quorvane {
 namespace {
@@ -12,10 +12,18 @@ TEST(DistanceText, ShortestFormHalfToEven) {
     const char* text;
   };
   const Row rows[] = {
-      {69.0899999999822, ".", "69.09"}, {12436.2000142, ".", "12436.2"}, {7, ".", "7"},
-      {0.004, ".", "0"},                {0.125, ".", "0.12"},            {0.375, ".", "0.38"},
-      {0.5, ".", "0.5"},                {1234567.891, ".", "1234567.89"}, {0, ".", "0"},
-      {69.0899999999822, ",", "69,09"}, {52.9257330519, ",", "52,93"},    {3.1, ",", "3,1"},
+      {69.0899999999822, ".", "69.09"},
+      {12436.2000142, ".", "12436.2"},
+      {7, ".", "7"},
+      {0.004, ".", "0"},
+      {0.125, ".", "0.12"},
+      {0.375, ".", "0.38"},
+      {0.5, ".", "0.5"},
+      {1234567.891, ".", "1234567.89"},
+      {0, ".", "0"},
+      {69.0899999999822, ",", "69,09"},
+      {52.9257330519, ",", "52,93"},
+      {3.1, ",", "3,1"},
   };
   for (const auto& r : rows) EXPECT_EQ(distance_text(r.miles, r.sep), r.text) << r.miles;
 }
@@ -28,12 +36,12 @@ TEST(NumericTest, AcceptsNumbersAsTheUserWritesThem) {
     bool numeric;
   };
   const Row rows[] = {
-      {"60628", ".", ",", true},   {"  03053  ", ".", ",", true}, {"-12", ".", ",", true},
-      {"+1.5", ".", ",", true},    {"1e3", ".", ",", true},       {"1,234", ".", ",", true},
-      {".5", ".", ",", true},      {"1,5", ",", ".", true},       {"1.5", ",", ".", true},
-      {"", ".", ",", false},       {"   ", ".", ",", false},      {"12a45", ".", ",", false},
-      {"ABC", ".", ",", false},    {"1 2", ".", ",", false},      {"1e", ".", ",", false},
-      {"-", ".", ",", false},      {",12", ".", ",", false},      {"12345abc", ".", ",", false},
+      {"60628", ".", ",", true}, {"  03053  ", ".", ",", true}, {"-12", ".", ",", true},
+      {"+1.5", ".", ",", true},  {"1e3", ".", ",", true},       {"1,234", ".", ",", true},
+      {".5", ".", ",", true},    {"1,5", ",", ".", true},       {"1.5", ",", ".", true},
+      {"", ".", ",", false},     {"   ", ".", ",", false},      {"12a45", ".", ",", false},
+      {"ABC", ".", ",", false},  {"1 2", ".", ",", false},      {"1e", ".", ",", false},
+      {"-", ".", ",", false},    {",12", ".", ",", false},      {"12345abc", ".", ",", false},
   };
   for (const auto& r : rows)
     EXPECT_EQ(is_numeric(r.text, r.dec, r.group), r.numeric) << '"' << r.text << '"';
@@ -52,7 +60,10 @@ TEST(ZipOfEntry, TrimsThenCutsToFive) {
   EXPECT_EQ(zip_of_entry(" 1234 "), "1234");
   EXPECT_EQ(zip_of_entry(""), "");
   EXPECT_EQ(zip_of_entry("60628  "), "60628");
-  EXPECT_EQ(zip_of_entry("\xc3\xa9" "12345"), "\xc3\xa9" "1234");
+  EXPECT_EQ(zip_of_entry("\xc3\xa9"
+                         "12345"),
+            "\xc3\xa9"
+            "1234");
 }
 
 TEST(Paths, FileNamePartAndCollapse) {

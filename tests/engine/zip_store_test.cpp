@@ -12,10 +12,10 @@ namespace {
 class ZipStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    test::make_zip_db(db, {"3053, 42.8656, -71.3772", "2134, 42.35, -71.13", "601, 0, -66.72",
-                           "602, 18.36, 0", "7000, 1.5, 2.5", "7000, 9.5, 9.5"},
-                      {"'03053', 42.868588, -71.387247", "'2134', 42.35, -71.13",
-                       "'00601', 0, 0"});
+    test::make_zip_db(db,
+                      {"3053, 42.8656, -71.3772", "2134, 42.35, -71.13", "601, 0, -66.72",
+                       "602, 18.36, 0", "7000, 1.5, 2.5", "7000, 9.5, 9.5"},
+                      {"'03053', 42.868588, -71.387247", "'2134', 42.35, -71.13", "'00601', 0, 0"});
   }
   test::TempDir dir;
   std::string db = dir.file("dbZips.mdb");
@@ -93,8 +93,9 @@ TEST_F(ZipStoreTest, RejectedStatementsReportOncePerBatch) {
 }
 
 TEST_F(ZipStoreTest, UnconvertibleFieldIsReportedAndKeepsCallersValue) {
-  test::make_sqlite(db, "INSERT INTO zip_code2016 VALUES ('11111', NULL, 3.5);"
-                        "INSERT INTO zip_code2016 VALUES ('22222', 4.5, 'east');");
+  test::make_sqlite(db,
+                    "INSERT INTO zip_code2016 VALUES ('11111', NULL, 3.5);"
+                    "INSERT INTO zip_code2016 VALUES ('22222', 4.5, 'east');");
   double lat = 9, lon = 9;
   EXPECT_TRUE(engine.get_zip_point("11111", lat, lon, true));
   EXPECT_EQ(lat, 9);
@@ -110,7 +111,9 @@ struct BrokenDb {
   const char* bytes;  // nullptr: no file at all
 };
 
-void PrintTo(const BrokenDb& b, std::ostream* os) { *os << b.name; }
+void PrintTo(const BrokenDb& b, std::ostream* os) {
+  *os << b.name;
+}
 
 class UnreadableDatabase : public ::testing::TestWithParam<BrokenDb> {};
 

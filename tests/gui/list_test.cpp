@@ -12,7 +12,10 @@ namespace {
 
 TEST_F(GuiTest, AddKeepsTheAnswerExactly) {
   start();
-  prompt.expectInput("  03053 ").expectInput("").expectInput("60628, 92018").expectInput("60628, 92018");
+  prompt.expectInput("  03053 ")
+      .expectInput("")
+      .expectInput("60628, 92018")
+      .expectInput("60628, 92018");
   for (int i = 0; i < 4; ++i) click("PushButton6");
   EXPECT_EQ(entries(), (std::vector<std::string>{"  03053 ", "60628, 92018", "60628, 92018"}));
 }
@@ -30,7 +33,10 @@ TEST_F(GuiTest, ListFilesAreSplitAtLineEnds) {
       {"CR only", "03053\r92018\r", {"03053", "92018"}},
       {"blank line", "03053\r\n\r\n60628", {"03053", "", "60628"}},
       {"empty file", "", {}},
-      {"byte-order mark", "\xEF\xBB\xBF" "03053\r\n92018", {"03053", "92018"}},
+      {"byte-order mark",
+       "\xEF\xBB\xBF"
+       "03053\r\n92018",
+       {"03053", "92018"}},
       {"Latin-1 byte", "caf\xE9\r\n", {"caf\xC3\xA9"}},
       {"UTF-8 kept", "caf\xC3\xA9;x\r\n", {"caf\xC3\xA9;x"}},
   };
@@ -63,7 +69,9 @@ TEST_F(GuiTest, BadListFilesGiveOneMessageEachAndKeepWhatWasRead) {
   const QString good = tempFile("good.txt"), binary = tempFile("binary.txt"),
                 huge = tempFile("huge.txt"), folder = tempFile("folder");
   write_file(good.toStdString(), "03053\r\n");
-  write_file(binary.toStdString(), std::string("92018\r\n60628\r\n\x7f" "ELF\0\1\2\3\r\n9", 24));
+  write_file(binary.toStdString(), std::string("92018\r\n60628\r\n\x7f"
+                                               "ELF\0\1\2\3\r\n9",
+                                               24));
   QDir().mkpath(folder);
   {
     QFile f(huge);
@@ -116,7 +124,8 @@ TEST_F(GuiTest, BusyWindowRefusesRemovalButNotAdding) {
   EXPECT_EQ(entries().size(), 2u);
   EXPECT_EQ(widget<QLineEdit>("Text1")->text(), "");
   QTest::keyClick(view, Qt::Key_Delete);
-  QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(view->currentIndex()).center());
+  QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
+                     view->visualRect(view->currentIndex()).center());
   EXPECT_EQ(entries().size(), 2u);
   click("PushButton7");
   prompt.expectInput("1");

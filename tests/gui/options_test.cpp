@@ -68,7 +68,7 @@ TEST_F(GuiTest, LeavingTheReferenceBoxChecksItsFirstFiveCharacters) {
     const char* text;
     bool refused;
   };
-  const Row rows[] = {{"12a45", true},    {"123456789", false}, {"1234", false},
+  const Row rows[] = {{"12a45", true},     {"123456789", false}, {"1234", false},
                       {"12345abc", false}, {" 60628 ", false},   {"", false},
                       {"   ", false},      {"ABC", true}};
   start();
@@ -114,11 +114,11 @@ void move_over(QWidget* w) {
 
 TEST_F(GuiTest, PointerOverButtonsAndSurfaces) {
   Form1& f = start();
-  const char* buttons[] = {"PushButton1", "PushButton2", "PushButton3", "PushButton4",
-                           "PushButton5", "PushButton6", "PushButton7", "PushButton8",
+  const char* buttons[] = {"PushButton1",  "PushButton2", "PushButton3", "PushButton4",
+                           "PushButton5",  "PushButton6", "PushButton7", "PushButton8",
                            "PushButton13", "PushButton17"};
-  const char* surfaces[] = {"Form1", "Frame1", "Frame2", "Frame3", "ListView1", "ListView2",
-                            "Text1"};
+  const char* surfaces[] = {"Form1",     "Frame1",    "Frame2", "Frame3",
+                            "ListView1", "ListView2", "Text1"};
   auto named = [&](const char* name) -> QWidget* {
     return std::string(name) == "Form1" ? &f : widget<QWidget>(name);
   };

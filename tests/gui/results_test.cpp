@@ -73,10 +73,12 @@ TEST_F(ResultsTest, NoSpreadsheetProgramGivesTwoMessages) {
   spreadsheet_present = false;
   add("x");
   prompt
-      .expectMessage("Excel is not installed on this computer. You need to have it installed to "
-                     "use this software without error.")
-      .expectMessage("Excel is not installed on this computer. You need to have it installed to "
-                     "use this feature.");
+      .expectMessage(
+          "Excel is not installed on this computer. You need to have it installed to "
+          "use this software without error.")
+      .expectMessage(
+          "Excel is not installed on this computer. You need to have it installed to "
+          "use this feature.");
   click("PushButton13");
   EXPECT_EQ(spreadsheets_made, 0);
 }

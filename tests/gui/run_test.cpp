@@ -47,8 +47,9 @@ TEST_F(RunTest, ReferenceModeWithEachWording) {
        {"Distance between 03053 and 03053 is 0 miles",
         "Distance between 92018 and 03053 is 2556.52 miles",
         "Distance between 60628 and 03053 is 832.37 miles"}},
-      {"Option4", {"03053 to 03053: 0 miles", "92018 to 03053: 2556.52 miles",
-                   "60628 to 03053: 832.37 miles"}},
+      {"Option4",
+       {"03053 to 03053: 0 miles", "92018 to 03053: 2556.52 miles",
+        "60628 to 03053: 832.37 miles"}},
       {"Option5", {"0 miles", "2556.52 miles", "832.37 miles"}},
   };
   for (const auto& r : rows) {
@@ -76,7 +77,8 @@ TEST_F(RunTest, EntriesAreTrimmedAndCutToFive) {
   fill({"  123456", "60628 "});
   prompt.expectMessage("Done.");
   run();
-  EXPECT_EQ(results(), std::vector<std::string>{"Distance between 12345 and 60628 is 703.04 miles"});
+  EXPECT_EQ(results(),
+            std::vector<std::string>{"Distance between 12345 and 60628 is 703.04 miles"});
 }
 
 TEST_F(RunTest, NoModeSelectedAddsNothing) {
@@ -110,9 +112,8 @@ TEST_F(RunTest, ProgressGoesThroughEveryEntry) {
   for (const auto& e : form().progressBar().log())
     e.value >= 0 ? values.push_back(e.value) : texts.push_back(e.text);
   EXPECT_EQ(values, (std::vector<double>{25, 50, 75, 100, 0}));
-  EXPECT_EQ(texts, (std::vector<QString>{"Processing: 03053", "Processing: x",
-                                         "Processing: 92018", "Processing: 60628",
-                                         "Progress Bar"}));
+  EXPECT_EQ(texts, (std::vector<QString>{"Processing: 03053", "Processing: x", "Processing: 92018",
+                                         "Processing: 60628", "Progress Bar"}));
 }
 
 TEST_F(RunTest, ZeroCoordinatesAreNamedAtTheEnd) {
@@ -155,8 +156,9 @@ TEST_F(RunTest, MissingDatabaseIsReportedOncePerRun) {
   prompt.expectErrorReport("Cannot read the zip code database " + programFile("dbZips.mdb"));
   QString summary = "Latitude and longitude for zip codes: \r\n";
   for (int i = 0; i < 199; ++i) summary += QString(i ? ", " : "") + (i % 2 ? "03053" : "92018");
-  summary += "\r\ncould not be found in the database. \r\nPlease use another location that is "
-             "close to your desired location.";
+  summary +=
+      "\r\ncould not be found in the database. \r\nPlease use another location that is "
+      "close to your desired location.";
   prompt.expectMessage(summary).expectMessage("Done.");
   run();
   EXPECT_EQ(results().size(), 199u);
@@ -173,8 +175,8 @@ TEST_F(RunTest, CommandsInTheMiddleOfARun) {
     if (!form().runInProgress()) return;
     switch (step++) {
       case 0:
-        click("PushButton1");  // busy: the list stays, the reference goes
-        click("PushButton7");  // adding works
+        click("PushButton1");   // busy: the list stays, the reference goes
+        click("PushButton7");   // adding works
         click("PushButton17");  // a second run is ignored
         break;
       case 1:
@@ -189,8 +191,8 @@ TEST_F(RunTest, CommandsInTheMiddleOfARun) {
   // The loop bound stays at 4, but entry 4 now has a successor to compare with.
   EXPECT_EQ(entries().size(), 6u);
   EXPECT_EQ(widget<QLineEdit>("Text1")->text(), "60628");
-  EXPECT_EQ(results(), (std::vector<std::string>{kSentence1, "1724.21 miles", "832.37 miles",
-                                                 "0 miles"}));
+  EXPECT_EQ(results(),
+            (std::vector<std::string>{kSentence1, "1724.21 miles", "832.37 miles", "0 miles"}));
 }
 
 TEST_F(RunTest, EntriesRemovedDuringARunEndIt) {

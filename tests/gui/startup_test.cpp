@@ -23,7 +23,8 @@ std::vector<bool> option_states(GuiTest* t, Form1& f) {
 TEST_F(GuiTest, FirstStartWithAnEmptyStore) {
   Form1& f = start();
   EXPECT_EQ(f.windowTitle(), "Quorvane");
-  EXPECT_EQ(option_states(this, f), (std::vector<bool>{true, false, true, false, false, false, true}));
+  EXPECT_EQ(option_states(this, f),
+            (std::vector<bool>{true, false, true, false, false, false, true}));
   EXPECT_EQ(widget<QLineEdit>("Text1")->text(), "");
   EXPECT_FALSE(widget<QLineEdit>("Text1")->isEnabled());
   EXPECT_EQ(f.zipList().size(), 0u);
@@ -62,7 +63,8 @@ TEST_F(GuiTest, RestoresOptionsAndReferenceText) {
   store("Option7", "false");
   store("Text1", "abc");
   Form1& f = start();
-  EXPECT_EQ(option_states(this, f), (std::vector<bool>{false, true, false, true, false, true, false}));
+  EXPECT_EQ(option_states(this, f),
+            (std::vector<bool>{false, true, false, true, false, true, false}));
   EXPECT_TRUE(widget<QLineEdit>("Text1")->isEnabled());
   EXPECT_EQ(widget<QLineEdit>("Text1")->text(), "abc");  // not tested at start-up
 }
@@ -81,7 +83,8 @@ TEST_F(GuiTest, UnreadableOptionValueIsReportedAtItsLine) {
   store("Option4", "False");
   prompt.expectErrorReport("Brisholt2021/08/31.Form1.Form_Load at line 156");
   Form1& f = start();
-  EXPECT_EQ(option_states(this, f), (std::vector<bool>{true, false, false, false, false, false, true}));
+  EXPECT_EQ(option_states(this, f),
+            (std::vector<bool>{true, false, false, false, false, false, true}));
   EXPECT_TRUE(prompt.shown().first().startsWith("Type mismatch"));
 }
 
@@ -129,7 +132,9 @@ TEST_F(GuiTest, SkinPresentIsApplied) {
 
 TEST_F(GuiTest, UnloadableSkinIsReportedOnceAndStartUpGoesOn) {
   QDir().mkpath(programFile("x"));
-  write_file(programFile("x/o.cjs").toStdString(), std::string("\x7f" "ELF\0\0\0binary", 12));
+  write_file(programFile("x/o.cjs").toStdString(), std::string("\x7f"
+                                                               "ELF\0\0\0binary",
+                                                               12));
   store("Zip Codes", "03053;");
   prompt.expectErrorReport("at line 102");
   Form1& f = start();
@@ -164,7 +169,8 @@ TEST_F(GuiTest, UnreadableSettingsFileGivesDefaultsAndOneMessage) {
                                       "as %1.unreadable.")
                            .arg(file));
   Form1& f = start();
-  EXPECT_EQ(option_states(this, f), (std::vector<bool>{true, false, true, false, false, false, true}));
+  EXPECT_EQ(option_states(this, f),
+            (std::vector<bool>{true, false, true, false, false, false, true}));
   click("Option4");
   EXPECT_EQ(stored("Option4"), "True");
 }

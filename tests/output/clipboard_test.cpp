@@ -1,9 +1,10 @@
+#include "clipboard.h"
+
 #include <gtest/gtest.h>
 
 #include <QClipboard>
 #include <QGuiApplication>
 
-#include "clipboard.h"
 #include "table_source.h"
 
 namespace quorvane {

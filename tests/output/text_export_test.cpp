@@ -1,3 +1,5 @@
+#include "text_export.h"
+
 #include <gtest/gtest.h>
 
 #include <QBuffer>
@@ -6,7 +8,6 @@
 
 #include "table_source.h"
 #include "test_db.h"
-#include "text_export.h"
 
 namespace quorvane {
 namespace {
@@ -81,9 +82,9 @@ TEST(TextExport, EveryThousandthCheckedRowNamesItsNumber) {
     if (v < 0 && t != "Writing file: r.txt") captions.push_back(t);
     top = std::max(top, v);
   }
-  EXPECT_EQ(captions, (std::vector<std::string>{"Writing file: r.txt (1000)",
-                                                "Writing file: r.txt (3000)",
-                                                "Writing file: r.txt (4000)"}));
+  EXPECT_EQ(captions,
+            (std::vector<std::string>{"Writing file: r.txt (1000)", "Writing file: r.txt (3000)",
+                                      "Writing file: r.txt (4000)"}));
   EXPECT_EQ(top, 100.0);  // (4000 + 2) / 4000 would pass the top
 }
 

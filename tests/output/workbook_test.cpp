@@ -1,3 +1,5 @@
+#include "workbook.h"
+
 #include <gtest/gtest.h>
 #include <unzip.h>
 
@@ -7,7 +9,6 @@
 
 #include "table_source.h"
 #include "test_db.h"
-#include "workbook.h"
 
 namespace quorvane {
 namespace {
@@ -58,8 +59,8 @@ TEST(SheetLayout, EmptyTextsMoveLaterTextsLeftAndEqualsSignsGoFromColumnTwo) {
   Yielder yield;
   write_sheet(list, sheet, yield);
   const std::map<std::pair<int, int>, std::string> expected = {
-      {{1, 1}, "A"},   {{1, 2}, "C"}, {{2, 1}, "a=b"}, {{2, 2}, "cd"},
-      {{3, 1}, "x"},   {{3, 2}, ""},  {{3, 3}, "y"}};
+      {{1, 1}, "A"}, {{1, 2}, "C"}, {{2, 1}, "a=b"}, {{2, 2}, "cd"},
+      {{3, 1}, "x"}, {{3, 2}, ""},  {{3, 3}, "y"}};
   EXPECT_EQ(sheet.cells, expected);
 }
 

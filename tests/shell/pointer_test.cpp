@@ -1,3 +1,5 @@
+#include "pointer.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,8 +9,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
-
-#include "pointer.h"
 
 namespace quorvane {
 namespace {

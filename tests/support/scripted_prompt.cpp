@@ -7,11 +7,16 @@ namespace {
 
 const char* kind_name(ScriptedPrompt::Kind k) {
   switch (k) {
-    case ScriptedPrompt::Kind::Message: return "message";
-    case ScriptedPrompt::Kind::ErrorReport: return "error report";
-    case ScriptedPrompt::Kind::Input: return "input box";
-    case ScriptedPrompt::Kind::OpenFiles: return "open dialog";
-    case ScriptedPrompt::Kind::SaveFile: return "save dialog";
+    case ScriptedPrompt::Kind::Message:
+      return "message";
+    case ScriptedPrompt::Kind::ErrorReport:
+      return "error report";
+    case ScriptedPrompt::Kind::Input:
+      return "input box";
+    case ScriptedPrompt::Kind::OpenFiles:
+      return "open dialog";
+    case ScriptedPrompt::Kind::SaveFile:
+      return "save dialog";
   }
   return "?";
 }
@@ -49,8 +54,7 @@ ScriptedPrompt& ScriptedPrompt::then(std::function<void()> action) {
 
 void ScriptedPrompt::verify() {
   for (const auto& e : queue_)
-    ADD_FAILURE() << "expected " << kind_name(e.kind) << " never came: "
-                  << e.text.toStdString();
+    ADD_FAILURE() << "expected " << kind_name(e.kind) << " never came: " << e.text.toStdString();
   queue_.clear();
 }
 
@@ -63,8 +67,8 @@ ScriptedPrompt::Expected ScriptedPrompt::take(Kind kind, const QString& shown) {
   Expected e = std::move(queue_.front());
   queue_.pop_front();
   if (e.kind != kind)
-    ADD_FAILURE() << "expected " << kind_name(e.kind) << " \"" << e.text.toStdString()
-                  << "\", got " << kind_name(kind) << ": " << shown.toStdString();
+    ADD_FAILURE() << "expected " << kind_name(e.kind) << " \"" << e.text.toStdString() << "\", got "
+                  << kind_name(kind) << ": " << shown.toStdString();
   if (e.action) e.action();
   return e;
 }

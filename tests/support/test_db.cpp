@@ -47,6 +47,8 @@ void write_file(const std::string& path, const std::string& bytes) {
 CapturedReports::CapturedReports()
     : previous_(set_trap_reporter([this](const TrapReport& r) { reports_.push_back(r); })) {}
 
-CapturedReports::~CapturedReports() { set_trap_reporter(previous_); }
+CapturedReports::~CapturedReports() {
+  set_trap_reporter(previous_);
+}
 
 }  // namespace quorvane::test
