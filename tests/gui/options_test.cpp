@@ -7,6 +7,7 @@
 #include <QTest>
 
 #include "gui_test_base.h"
+#include "pointer_events.h"
 
 namespace quorvane::test {
 namespace {
@@ -102,14 +103,6 @@ TEST_F(GuiTest, DatabaseHelpButton) {
     prompt.expectMessage("Database 2016 is the newer more accurate database.");
     click("PushButton8");
   }
-}
-
-void move_over(QWidget* w) {
-  QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
-  QApplication::sendEvent(w, &enter);
-  QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton, Qt::NoButton,
-                   Qt::NoModifier);
-  QApplication::sendEvent(w, &move);
 }
 
 TEST_F(GuiTest, PointerOverButtonsAndSurfaces) {

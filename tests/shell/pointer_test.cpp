@@ -10,16 +10,12 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
+#include "pointer_events.h"
+
 namespace quorvane {
 namespace {
 
-void move_over(QWidget* w) {
-  QEnterEvent enter(QPointF(2, 2), QPointF(2, 2), QPointF(2, 2));
-  QApplication::sendEvent(w, &enter);
-  QMouseEvent move(QEvent::MouseMove, QPointF(3, 3), QPointF(3, 3), Qt::NoButton, Qt::NoButton,
-                   Qt::NoModifier);
-  QApplication::sendEvent(w, &move);
-}
+using test::move_over;
 
 class PointerFeedbackTest : public ::testing::Test {
  protected:
