@@ -63,18 +63,18 @@ struct Bound {
 
 }  // namespace
 
-void read_access_table(const std::string& path, const TableSpec& spec, RowFn fn, void* ctx) {
+void read_access_table(const std::string& path, const TableSpec& layout, RowFn fn, void* ctx) {
   std::unique_ptr<MdbHandle, MdbCloser> mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
   if (!mdb) throw RuntimeError(3343, "Cannot open the Access database");
   if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
     throw RuntimeError(3343, "Cannot read the Access database's catalog");
   std::unique_ptr<MdbTableDef, TableCloser> table(
-      mdb_read_table_by_name(mdb.get(), const_cast<gchar*>(spec.table.c_str()), MDB_TABLE));
-  if (!table) throw RuntimeError(3078, "Cannot find the input table '" + spec.table + "'");
+      mdb_read_table_by_name(mdb.get(), const_cast<gchar*>(layout.table.c_str()), MDB_TABLE));
+  if (!table) throw RuntimeError(3078, "Cannot find the input table '" + layout.table + "'");
   mdb_read_columns(table.get());
   mdb_rewind_table(table.get());
 
-  const std::string* names[3] = {&spec.key_column, &spec.lat_column, &spec.lon_column};
+  const std::string* names[3] = {&layout.key_column, &layout.lat_column, &layout.lon_column};
   // A column is bound once; fields that name the same column share its buffer.
   Bound bound[3];
   int source[3] = {0, 1, 2};

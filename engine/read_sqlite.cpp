@@ -39,7 +39,7 @@ Cell cell_of(sqlite3_stmt* st, int col) {
 
 }  // namespace
 
-void read_sqlite_table(const std::string& path, const TableSpec& spec, RowFn fn, void* ctx) {
+void read_sqlite_table(const std::string& path, const TableSpec& layout, RowFn fn, void* ctx) {
   sqlite3* db = nullptr;
   int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
   auto fail = [&](const std::string& what) {
@@ -50,15 +50,15 @@ void read_sqlite_table(const std::string& path, const TableSpec& spec, RowFn fn,
   if (rc != SQLITE_OK) fail("Cannot open the database");
   // Table order is rowid order, which is the order an indexed query returns ties in.
   const std::string sql =
-      "SELECT " + quote_identifier(spec.key_column) + ", " + quote_identifier(spec.lat_column) +
-      ", " + quote_identifier(spec.lon_column) + " FROM " + quote_identifier(spec.table);
+      "SELECT " + quote_identifier(layout.key_column) + ", " + quote_identifier(layout.lat_column) +
+      ", " + quote_identifier(layout.lon_column) + " FROM " + quote_identifier(layout.table);
   sqlite3_stmt* st = nullptr;
   if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
-    fail("Cannot read table " + spec.table);
+    fail("Cannot read table " + layout.table);
   while ((rc = sqlite3_step(st)) == SQLITE_ROW)
     fn(ctx, cell_of(st, 0), cell_of(st, 1), cell_of(st, 2));
   sqlite3_finalize(st);
-  if (rc != SQLITE_DONE) fail("Cannot read table " + spec.table);
+  if (rc != SQLITE_DONE) fail("Cannot read table " + layout.table);
   sqlite3_close(db);
 }
 

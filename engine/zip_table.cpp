@@ -142,19 +142,19 @@ void add_row(void* ctx, const Cell& key, const Cell& lat, const Cell& lon) {
 
 }  // namespace
 
-std::unique_ptr<ZipTable> load_table(const std::string& path, const TableSpec& spec) {
+std::unique_ptr<ZipTable> load_table(const std::string& path, const TableSpec& layout) {
   char header[32] = {};
   {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw RuntimeError(53, "File not found");
     in.read(header, sizeof header);
   }
-  auto table = std::make_unique<ZipTable>(spec.kind);
+  auto table = std::make_unique<ZipTable>(layout.kind);
   if (std::memcmp(header, "SQLite format 3", 16) == 0) {
-    read_sqlite_table(path, spec, add_row, table.get());
+    read_sqlite_table(path, layout, add_row, table.get());
   } else if (std::memcmp(header + 4, "Standard Jet DB", 15) == 0 ||
              std::memcmp(header + 4, "Standard ACE DB", 15) == 0) {
-    read_access_table(path, spec, add_row, table.get());
+    read_access_table(path, layout, add_row, table.get());
   } else {
     throw RuntimeError(3343, "Unrecognized database format");
   }

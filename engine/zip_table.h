@@ -69,11 +69,11 @@ class ZipTable {
 
 // Reads a whole table from a database file, SQLite or Access (Jet 3, Jet 4, ACE),
 // told apart by the file's header. Throws RuntimeError with the reason on failure.
-std::unique_ptr<ZipTable> load_table(const std::string& path, const TableSpec& spec);
+std::unique_ptr<ZipTable> load_table(const std::string& path, const TableSpec& layout);
 
 // Format-specific readers: call `row` with (key, lat, lon) for every row in table order.
 using RowFn = void (*)(void* ctx, const Cell& key, const Cell& lat, const Cell& lon);
-void read_sqlite_table(const std::string& path, const TableSpec& spec, RowFn fn, void* ctx);
-void read_access_table(const std::string& path, const TableSpec& spec, RowFn fn, void* ctx);
+void read_sqlite_table(const std::string& path, const TableSpec& layout, RowFn fn, void* ctx);
+void read_access_table(const std::string& path, const TableSpec& layout, RowFn fn, void* ctx);
 
 }  // namespace quorvane
