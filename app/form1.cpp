@@ -47,7 +47,9 @@ Form1Environment Form1Environment::desktop(const QString& folder) {
   env.openUrl = [](const QUrl& url) { QDesktopServices::openUrl(url); };
   env.spreadsheetPresent = spreadsheet_program_present;
   env.newSpreadsheet = [] {
-    return std::make_unique<XlsxSpreadsheet>(new_workbook_path(), open_in_desktop);
+    // Where the spreadsheet program takes templates, the workbook opens untitled.
+    return std::make_unique<XlsxSpreadsheet>(new_workbook_path(), open_in_desktop,
+                                             spreadsheet_template_program_present());
   };
   return env;
 }

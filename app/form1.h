@@ -87,6 +87,7 @@ class Form1 : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -121,6 +122,7 @@ class Form1 : public QWidget {
   bool closing_ = false;
   bool in_lost_focus_ = false;
   bool skin_applied_ = false;
+  bool shown_once_ = false;
 };
 
 }  // namespace quorvane

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QTreeView>
 #include <QUrl>
 
@@ -141,6 +142,18 @@ void Form1::closeEvent(QCloseEvent* event) {
   closing_ = true;
   Form_QueryUnload();
   event->accept();
+}
+
+void Form1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (shown_once_) return;
+  shown_once_ = true;
+  // Centred on the screen the first time it shows.
+  if (const QScreen* screen = this->screen()) {
+    QRect frame = frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    move(frame.topLeft());
+  }
 }
 
 void Form1::comparisonClicked() {

@@ -5,17 +5,20 @@
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
 
 #include "text.h"
+#include "xlsx_template.h"
 
 namespace quorvane {
 
 struct XlsxSpreadsheet::Impl {
   QString path;
+  bool as_template = false;
   std::function<bool(const QString&)> open;
   lxw_workbook* workbook = nullptr;
   lxw_worksheet* sheet = nullptr;
@@ -23,9 +26,11 @@ struct XlsxSpreadsheet::Impl {
   std::string cell;                 // NUL-terminated copy for the C API
 };
 
-XlsxSpreadsheet::XlsxSpreadsheet(QString path, std::function<bool(const QString&)> open)
+XlsxSpreadsheet::XlsxSpreadsheet(QString path, std::function<bool(const QString&)> open,
+                                 bool as_template)
     : d_(std::make_unique<Impl>()) {
   d_->path = std::move(path);
+  d_->as_template = as_template;
   d_->open = std::move(open);
 }
 
@@ -85,8 +90,16 @@ bool XlsxSpreadsheet::show(QString* error) {
                  .arg(d_->path, QString::fromUtf8(lxw_strerror(rc)));
     return false;
   }
-  if (d_->open && !d_->open(d_->path)) {
-    *error = QStringLiteral("Cannot open %1 in the spreadsheet program").arg(d_->path);
+  QString shown = d_->path;
+  if (d_->as_template) {
+    shown = QFileInfo(d_->path).dir().filePath(QFileInfo(d_->path).completeBaseName() +
+                                               QStringLiteral(".xltx"));
+    const bool made = write_as_template(d_->path, shown, error);
+    QFile::remove(d_->path);
+    if (!made) return false;
+  }
+  if (d_->open && !d_->open(shown)) {
+    *error = QStringLiteral("Cannot open %1 in the spreadsheet program").arg(shown);
     return false;
   }
   return true;
@@ -125,14 +138,27 @@ void write_sheet(const ListSource& list, Spreadsheet& sheet, Yielder& yield) {
   sheet.autofitColumns();
 }
 
-bool spreadsheet_program_present() {
+namespace {
+
+bool has_default_application(const QString& mime_type) {
   QProcess p;
   p.start(QStringLiteral("xdg-mime"),
-          {QStringLiteral("query"), QStringLiteral("default"),
-           QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet")});
+          {QStringLiteral("query"), QStringLiteral("default"), mime_type});
   if (!p.waitForFinished(5000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
     return false;
   return !p.readAllStandardOutput().trimmed().isEmpty();
+}
+
+}  // namespace
+
+bool spreadsheet_program_present() {
+  return has_default_application(
+      QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.sheet"));
+}
+
+bool spreadsheet_template_program_present() {
+  return has_default_application(
+      QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.template"));
 }
 
 QString new_workbook_path() {

@@ -25,10 +25,11 @@ class Spreadsheet {
 };
 
 // Writes `path` in constant-memory mode (rows are set in ascending order) and hands it
-// to `open` when shown.
+// to `open` when shown. As a template, the workbook is handed over as an .xltx file
+// beside `path`, which the spreadsheet program opens as a new, untitled document.
 class XlsxSpreadsheet : public Spreadsheet {
  public:
-  XlsxSpreadsheet(QString path, std::function<bool(const QString&)> open);
+  XlsxSpreadsheet(QString path, std::function<bool(const QString&)> open, bool as_template = false);
   ~XlsxSpreadsheet() override;
   bool addWorkbook(QString* error) override;
   void setCell(int row, int column, std::string_view text) override;
@@ -45,8 +46,10 @@ class XlsxSpreadsheet : public Spreadsheet {
 // "=" removed from the second column on, then the columns fitted.
 void write_sheet(const ListSource& list, Spreadsheet& sheet, Yielder& yield);
 
-// Whether the desktop has a program for .xlsx files (xdg-mime's default application).
+// Whether the desktop has a program for .xlsx files, or for .xltx templates
+// (xdg-mime's default application for the type).
 bool spreadsheet_program_present();
+bool spreadsheet_template_program_present();
 
 // A new file name in the user's temporary folder for the workbook.
 QString new_workbook_path();

@@ -2,6 +2,7 @@
 
 #include <QAbstractScrollArea>
 #include <QEvent>
+#include <QFile>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -23,17 +24,31 @@ void WindowPointer::set(int value) {
   }
 }
 
+namespace {
+
+// A cursor file names its hot spot in its first directory entry; Qt's reader does not
+// pass it on.
+std::optional<QPoint> cursor_hot_spot(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  const QByteArray head = file.read(14);
+  if (head.size() < 14 || head[0] != 0 || head[1] != 0 || head[2] != 2 || head[3] != 0)
+    return std::nullopt;
+  auto u16 = [&](int at) {
+    return static_cast<unsigned char>(head[at]) | (static_cast<unsigned char>(head[at + 1]) << 8);
+  };
+  return QPoint(u16(10), u16(12));
+}
+
+}  // namespace
+
 bool WindowPointer::loadHand(const QString& path) {
   QImageReader reader(path);
   const QImage image = reader.read();
   if (image.isNull()) return false;
-  // A cursor file keeps its hot spot where the reader reports one; the hand's
-  // fingertip sits near the top left otherwise.
-  const QVariant hx = reader.text(QStringLiteral("HotspotX")),
-                 hy = reader.text(QStringLiteral("HotspotY"));
-  const int x = hx.isValid() && !hx.toString().isEmpty() ? hx.toInt() : image.width() / 4;
-  const int y = hy.isValid() && !hy.toString().isEmpty() ? hy.toInt() : 0;
-  hand_ = QCursor(QPixmap::fromImage(image), x, y);
+  // Without a hot spot of its own, a hand's fingertip sits near the top left.
+  const QPoint hot = cursor_hot_spot(path).value_or(QPoint(image.width() / 4, 0));
+  hand_ = QCursor(QPixmap::fromImage(image), hot.x(), hot.y());
   return true;
 }
 

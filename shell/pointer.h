@@ -21,6 +21,7 @@ class WindowPointer {
   // file holds no readable image.
   bool loadHand(const QString& path);
   bool hasHandImage() const { return hand_.has_value(); }
+  std::optional<QCursor> handCursor() const { return hand_; }
 
  private:
   QPointer<QWidget> window_;

@@ -112,6 +112,35 @@ TEST(XlsxWorkbook, WritesTextCellsAndFitsColumns) {
       << xml;
 }
 
+TEST(XlsxWorkbook, TemplateKeepsTheSheetAndSaysTemplate) {
+  test::TempDir dir;
+  const std::string path = dir.file("book.xlsx");
+  QString opened;
+  XlsxSpreadsheet sheet(
+      QString::fromStdString(path),
+      [&](const QString& p) {
+        opened = p;
+        return true;
+      },
+      true);
+  test::TableSource list;
+  list.headers = {"Results"};
+  for (int i = 0; i < 3000; ++i) list.add({"Distance between 03053 and 92018 is 2556.52 miles"});
+  QString error;
+  ASSERT_TRUE(sheet.addWorkbook(&error));
+  Yielder yield;
+  write_sheet(list, sheet, yield);
+  ASSERT_TRUE(sheet.show(&error)) << error.toStdString();
+  EXPECT_EQ(opened.toStdString(), dir.file("book.xltx"));
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
+  const std::string types = read_zip_entry(dir.file("book.xltx"), "[Content_Types].xml");
+  EXPECT_NE(types.find("spreadsheetml.template.main+xml"), std::string::npos) << types;
+  EXPECT_EQ(types.find("spreadsheetml.sheet.main+xml"), std::string::npos);
+  const std::string xml = read_zip_entry(dir.file("book.xltx"), "xl/worksheets/sheet1.xml");
+  EXPECT_NE(xml.find("<c r=\"A3001\" t=\"inlineStr\">"), std::string::npos);
+  EXPECT_FALSE(read_zip_entry(dir.file("book.xltx"), "xl/workbook.xml").empty());
+}
+
 TEST(XlsxWorkbook, UnwritableWorkbookFailsOnce) {
   test::TempDir dir;
   XlsxSpreadsheet sheet(QString::fromStdString(dir.file("no/such/dir/book.xlsx")),

@@ -61,6 +61,17 @@ TEST_F(PointerFeedbackTest, HourglassIsNeverReplaced) {
   EXPECT_EQ(pointer.value(), kPointerHand);
 }
 
+TEST(WindowPointerImage, ShippedHandCursorKeepsItsHotSpot) {
+  QWidget window;
+  WindowPointer pointer(&window);
+  ASSERT_TRUE(pointer.loadHand(QStringLiteral(QUORVANE_BIN_DIR "/HAND-M.CUR")));
+  EXPECT_EQ(pointer.handCursor()->hotSpot(), QPoint(5, 0));
+  const QImage image = pointer.handCursor()->pixmap().toImage();
+  EXPECT_EQ(image.size(), QSize(32, 32));
+  EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);                  // clear around the hand
+  EXPECT_EQ(image.pixel(6, 1), qRgba(255, 255, 255, 255));  // the fingertip's fill
+}
+
 TEST(WindowPointerImage, LoadsACursorImageAndRefusesOtherFiles) {
   QTemporaryDir dir;
   const QString png = dir.filePath("hand.png");
