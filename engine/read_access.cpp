@@ -1,107 +1,163 @@
-// Reads Access/Jet files (Jet 3, Jet 4, ACE) through mdbtools' libmdb.
-#include <glib.h>
-#include <mdbtools.h>
-#include <strings.h>
+// Access files are read by quorvane-access-reader in a process of its own: libmdb can
+// loop forever or crash on a damaged file, and neither may take the program with it.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
-#include <algorithm>
-#include <memory>
+#include <chrono>
+#include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "error_trap.h"
 #include "zip_table.h"
 
+extern char** environ;
+
 namespace quorvane {
 namespace {
 
-struct MdbCloser {
-  void operator()(MdbHandle* h) const { mdb_close(h); }
-};
-struct TableCloser {
-  void operator()(MdbTableDef* t) const { mdb_free_tabledef(t); }
-};
-
-bool is_numeric_type(int t) {
-  switch (t) {
-    case MDB_BOOL:
-    case MDB_BYTE:
-    case MDB_INT:
-    case MDB_LONGINT:
-    case MDB_MONEY:
-    case MDB_FLOAT:
-    case MDB_DOUBLE:
-    case MDB_NUMERIC:
-    case MDB_COMPLEX:
-      return true;
-    default:
-      return false;
-  }
+std::string& reader_path() {
+  static std::string path = [] {
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string("quorvane-access-reader")
+              : (exe.parent_path() / "quorvane-access-reader").string();
+  }();
+  return path;
 }
 
-struct Bound {
-  std::vector<char> buf;
-  int len = 0;
-  bool numeric = false;
-  std::string scratch;
+std::chrono::milliseconds& read_timeout() {
+  static std::chrono::milliseconds limit{10000};
+  return limit;
+}
 
-  Cell cell() {
-    Cell c;
-    if (numeric) {
-      if (len <= 0) return c;
-      // Some builds format decimals with the locale's comma; read them with a point.
-      scratch.assign(buf.data(), static_cast<std::size_t>(len));
-      std::replace(scratch.begin(), scratch.end(), ',', '.');
-      c.type = Cell::Text;
-      c.text = scratch;
-      return c;
+struct Child {
+  pid_t pid = -1;
+  int out = -1;
+  ~Child() {
+    if (out >= 0) close(out);
+    if (pid > 0) {
+      kill(-pid, SIGKILL);  // the reader and anything it started
+      kill(pid, SIGKILL);
+      waitpid(pid, nullptr, 0);
     }
-    c.type = Cell::Text;
-    c.text = std::string_view(buf.data(), static_cast<std::size_t>(std::max(len, 0)));
-    return c;
+  }
+};
+
+// Runs the reader and collects all it writes, within the time limit.
+std::string run_reader(const std::string& path, const TableSpec& layout, int& status) {
+  const std::string& reader = reader_path();
+  if (access(reader.c_str(), X_OK) != 0)
+    throw RuntimeError(429, "Cannot read Access databases: " + reader + " is missing");
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) throw RuntimeError(7, "Out of memory (no pipe)");
+  Child child;
+  child.out = fds[0];
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
+  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  std::vector<std::string> args = {
+      reader, path, layout.table, layout.key_column, layout.lat_column, layout.lon_column};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setpgroup(&attributes, 0);
+  const int rc =
+      posix_spawn(&child.pid, reader.c_str(), &actions, &attributes, argv.data(), environ);
+  posix_spawnattr_destroy(&attributes);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[1]);
+  if (rc != 0) {
+    child.pid = -1;
+    throw RuntimeError(429, "Cannot start " + reader + ": " + std::strerror(rc));
+  }
+
+  std::string data;
+  const auto deadline = std::chrono::steady_clock::now() + read_timeout();
+  char buf[1 << 16];
+  for (;;) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0)
+      throw RuntimeError(
+          3343, "The Access database " + path + " could not be read in time; it may be damaged");
+    pollfd p{child.out, POLLIN, 0};
+    const int ready = poll(&p, 1, static_cast<int>(left.count()));
+    if (ready < 0 && errno != EINTR) throw RuntimeError(3343, "Cannot read from " + reader);
+    if (ready <= 0) continue;
+    const ssize_t n = read(child.out, buf, sizeof buf);
+    if (n == 0) break;
+    if (n < 0) {
+      if (errno == EINTR || errno == EAGAIN) continue;
+      throw RuntimeError(3343, "Cannot read from " + reader);
+    }
+    data.append(buf, static_cast<std::size_t>(n));
+  }
+  waitpid(child.pid, &status, 0);
+  child.pid = -1;
+  return data;
+}
+
+struct Reader {
+  const std::string& data;
+  std::size_t at = 0;
+  bool field(Cell& cell) {
+    if (at + 5 > data.size()) return false;
+    const char type = data[at];
+    std::uint32_t n = 0;
+    for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<unsigned char>(data[at + 1 + i]);
+    if (at + 5 + n > data.size()) return false;
+    cell = Cell{};
+    if (type == 'T' || type == 'X') {
+      cell.type = Cell::Text;
+      cell.text = std::string_view(data).substr(at + 5, n);
+    }
+    at += 5 + n;
+    return true;
   }
 };
 
 }  // namespace
 
-void read_access_table(const std::string& path, const TableSpec& layout, RowFn fn, void* ctx) {
-  std::unique_ptr<MdbHandle, MdbCloser> mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
-  if (!mdb) throw RuntimeError(3343, "Cannot open the Access database");
-  if (!mdb_read_catalog(mdb.get(), MDB_TABLE))
-    throw RuntimeError(3343, "Cannot read the Access database's catalog");
-  std::unique_ptr<MdbTableDef, TableCloser> table(
-      mdb_read_table_by_name(mdb.get(), const_cast<gchar*>(layout.table.c_str()), MDB_TABLE));
-  if (!table) throw RuntimeError(3078, "Cannot find the input table '" + layout.table + "'");
-  mdb_read_columns(table.get());
-  mdb_rewind_table(table.get());
+void set_access_reader_path(std::string path) {
+  reader_path() = std::move(path);
+}
+const std::string& access_reader_path() {
+  return reader_path();
+}
+void set_access_read_timeout(std::chrono::milliseconds limit) {
+  read_timeout() = limit;
+}
 
-  const std::string* names[3] = {&layout.key_column, &layout.lat_column, &layout.lon_column};
-  // A column is bound once; fields that name the same column share its buffer.
-  Bound bound[3];
-  int source[3] = {0, 1, 2};
-  int column_of[3] = {-1, -1, -1};
-  for (int i = 0; i < 3; ++i) {
-    for (unsigned c = 0; c < table->num_cols; ++c) {
-      auto* col = static_cast<MdbColumn*>(g_ptr_array_index(table->columns, c));
-      if (strcasecmp(col->name, names[i]->c_str()) == 0) {
-        column_of[i] = static_cast<int>(c);
-        bound[i].numeric = is_numeric_type(col->col_type);
-        break;
-      }
-    }
-    if (column_of[i] < 0)
-      throw RuntimeError(3265, "Item cannot be found: column '" + *names[i] + "'");
-    for (int j = 0; j < i; ++j)
-      if (column_of[j] == column_of[i]) source[i] = source[j];
-    if (source[i] != i) continue;
-    bound[i].buf.assign(MDB_BIND_SIZE + 1, 0);
-    mdb_bind_column(table.get(), column_of[i] + 1, bound[i].buf.data(), &bound[i].len);
-  }
-  while (mdb_fetch_row(table.get())) {
-    Cell key = bound[source[0]].cell();
-    Cell lat = bound[source[1]].cell();
-    Cell lon = bound[source[2]].cell();
+void read_access_table(const std::string& path, const TableSpec& layout, RowFn fn, void* ctx) {
+  int status = 0;
+  const std::string data = run_reader(path, layout, status);
+  Reader r{data};
+  Cell key, lat, lon;
+  while (r.at < data.size() && (data[r.at] == 'T' || data[r.at] == '0')) {
+    if (!(r.field(key) && r.field(lat) && r.field(lon))) break;
     fn(ctx, key, lat, lon);
   }
+  if (r.at < data.size() && data[r.at] == 'X') {
+    Cell message;
+    r.field(message);
+    throw RuntimeError(3343, std::string(message.text));
+  }
+  if (r.at + 1 != data.size() || data[r.at] != 'E' || !WIFEXITED(status) ||
+      WEXITSTATUS(status) != 0)
+    throw RuntimeError(3343, "The Access database " + path +
+                                 " is damaged: its reader stopped before the end of table " +
+                                 layout.table);
 }
 
 }  // namespace quorvane

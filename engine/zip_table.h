@@ -2,6 +2,7 @@
 // An in-memory copy of one zip code table, keyed for fast lookup. Rows keep the order
 // the database returned them in; a key seen twice keeps its first row, which is the
 // row a query for that key would have returned first.
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -74,6 +75,11 @@ std::unique_ptr<ZipTable> load_table(const std::string& path, const TableSpec& l
 // Format-specific readers: call `row` with (key, lat, lon) for every row in table order.
 using RowFn = void (*)(void* ctx, const Cell& key, const Cell& lat, const Cell& lon);
 void read_sqlite_table(const std::string& path, const TableSpec& layout, RowFn fn, void* ctx);
+// Access files are read in a separate process, quorvane-access-reader, found beside the
+// running program unless set here; a reader that takes longer than the limit is stopped.
 void read_access_table(const std::string& path, const TableSpec& layout, RowFn fn, void* ctx);
+void set_access_reader_path(std::string path);
+const std::string& access_reader_path();
+void set_access_read_timeout(std::chrono::milliseconds limit);  // 10 s unless set
 
 }  // namespace quorvane

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <functional>
+#include <random>
 
 #include "test_db.h"
 #include "zip_distance.h"
@@ -81,6 +84,86 @@ TEST_F(AccessFiles, AnAccessFileWithoutZipTablesIsReportedOnce) {
   EXPECT_EQ(engine.GetDistance("03053", "92018", 3, false), "No details found for zip code: 03053");
   EXPECT_EQ(reports.size(), 1u);
   EXPECT_EQ(engine.not_found_zips, "03053");
+}
+
+const TableSpec kProducts{"Products", "ProductID", "UnitPrice", "UnitsInStock", KeyKind::Number};
+
+TEST_F(AccessFiles, DamagedFilesAreErrorsNeverHangsOrCrashes) {
+  struct Damage {
+    const char* name;
+    std::function<void(std::fstream&, long long size)> apply;
+    long long truncate_to;  // -1 keeps the size
+  };
+  const Damage damages[] = {
+      {"cut mid-page", {}, 1500000},
+      {"cut at a page", {}, 2048 * 700},
+      {"random pages",
+       [](std::fstream& f, long long) {
+         std::mt19937 rng(1);
+         f.seekp(4096);
+         for (int i = 0; i < 40 * 4096; ++i) f.put(static_cast<char>(rng()));
+       },
+       -1},
+      {"zeroed catalog",
+       [](std::fstream& f, long long) {
+         f.seekp(2048 * 2);
+         for (int i = 0; i < 100 * 4096; ++i) f.put('\0');
+       },
+       -1},
+  };
+  for (const auto& d : damages) {
+    test::TempDir dir;
+    const std::string copy = dir.file("damaged.mdb");
+    std::filesystem::copy_file(access_file("nwind.mdb"), copy);
+    std::filesystem::permissions(copy, std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::add);
+    if (d.truncate_to >= 0) std::filesystem::resize_file(copy, d.truncate_to);
+    if (d.apply) {
+      std::fstream f(copy, std::ios::in | std::ios::out | std::ios::binary);
+      d.apply(f, 0);
+    }
+    EXPECT_THROW(load_table(copy, kProducts), RuntimeError) << d.name;
+  }
+}
+
+class AccessReaderProcess : public AccessFiles {
+ protected:
+  void TearDown() override {
+    set_access_reader_path(saved_);
+    set_access_read_timeout(std::chrono::seconds(10));
+  }
+  void use_reader(const std::string& script) {
+    const std::string path = dir_.file("reader.sh");
+    test::write_file(path, "#!/bin/sh\n" + script + "\n");
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+    set_access_reader_path(path);
+  }
+  std::string message() {
+    try {
+      load_table(access_file("nwind.mdb"), kProducts);
+    } catch (const RuntimeError& e) {
+      return e.what();
+    }
+    return "no error";
+  }
+  test::TempDir dir_;
+  std::string saved_ = access_reader_path();
+};
+
+TEST_F(AccessReaderProcess, AHangingReaderIsStopped) {
+  use_reader("sleep 30");
+  set_access_read_timeout(std::chrono::milliseconds(300));
+  EXPECT_NE(message().find("could not be read in time"), std::string::npos);
+}
+
+TEST_F(AccessReaderProcess, ACrashingReaderIsADamagedFile) {
+  use_reader("printf 'T\\001\\000\\000\\0001'; kill -SEGV $$");
+  EXPECT_NE(message().find("is damaged"), std::string::npos);
+}
+
+TEST_F(AccessReaderProcess, AMissingReaderIsNamed) {
+  set_access_reader_path(dir_.file("nowhere/quorvane-access-reader"));
+  EXPECT_NE(message().find("is missing"), std::string::npos);
 }
 
 }  // namespace
