@@ -223,8 +223,4 @@ void Form1::setupPointerFeedback() {
   PointerFeedback::addSilent(progress_);
 }
 
-void Form1::select(QRadioButton* option, bool on) {
-  option->setChecked(on);
-}
-
 }  // namespace quorvane

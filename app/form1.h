@@ -99,7 +99,6 @@ class Form1 : public QWidget {
   void appendResult(std::string line);
   void flushResults();
   bool isNumeric(const std::string& text) const;
-  void select(QRadioButton* option, bool on);
 
   Form1Environment env_;
   std::unique_ptr<SettingsStore> settings_;

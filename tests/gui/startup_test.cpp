@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTreeView>
 
 #include "caption_progress_bar.h"
@@ -32,6 +33,8 @@ TEST_F(GuiTest, FirstStartWithAnEmptyStore) {
   EXPECT_EQ(f.progressBar().text(), "Progress Bar");
   EXPECT_EQ(f.progressBar().value(), 0);
   EXPECT_EQ(f.size(), QSize(1064, 373));
+  const QPoint off = f.frameGeometry().center() - f.screen()->availableGeometry().center();
+  EXPECT_LE(off.manhattanLength(), 2);  // centred when first shown
   EXPECT_EQ(widget<QTreeView>("ListView1")->columnWidth(0), 466);
   EXPECT_EQ(widget<QTreeView>("ListView2")->model()->headerData(0, Qt::Horizontal).toString(),
             "Results");
