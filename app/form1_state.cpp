@@ -132,7 +132,9 @@ void Form1::Form_QueryUnload() {
   });
   trap.line(108, [&] {
     settings_->write(QStringLiteral("Zip Codes"), QString::fromStdString(joined));
-    settings_->sync();
+    if (!settings_->sync())
+      throw RuntimeError(75,
+                         "Cannot save the zip code list to " + settings_->fileName().toStdString());
   });
 }
 

@@ -51,8 +51,9 @@ void SettingsStore::write(const QString& key, const QString& value) {
   settings_->setValue(kGroup + QLatin1Char('/') + key, value);
 }
 
-void SettingsStore::sync() {
+bool SettingsStore::sync() {
   settings_->sync();
+  return settings_->status() == QSettings::NoError;
 }
 
 std::optional<bool> truth_value(const QString& text) {

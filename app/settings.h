@@ -27,7 +27,8 @@ class SettingsStore {
   // The stored value, or the table's default for a missing key.
   QString read(const QString& key) const;
   void write(const QString& key, const QString& value);
-  void sync();
+  // Writes pending values to the file; false when they could not be written.
+  bool sync();
 
   // Set when the file could not be read: the program goes on with the defaults.
   const QString& problem() const { return problem_; }

@@ -100,6 +100,17 @@ TEST_F(GuiTest, ClosingSavesTheList) {
   EXPECT_EQ(stored("Zip Codes"), "03053; 92018 ;a;b;");
 }
 
+TEST_F(GuiTest, ASettingsStoreThatCannotBeWrittenIsReportedAtClose) {
+  Form1& f = start();
+  f.zipList().append("03053");
+  // Where the settings folder should be stands a file: nothing can be written there.
+  const QString folder = QString::fromStdString(dir_.file("config"));
+  QDir(folder).removeRecursively();
+  write_file(folder.toStdString(), "not a folder");
+  prompt.expectErrorReport("Cannot save the zip code list to " + folder);
+  f.close();
+}
+
 TEST_F(GuiTest, ClosingWithAnEmptyListStoresTheEmptyText) {
   store("Zip Codes", "03053;");
   Form1& f = start();
