@@ -105,10 +105,10 @@ bool ZipTable::insert(std::uint64_t key, const ZipRow& row) {
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = mix(key) & mask;; i = (i + 1) & mask) {
     Slot& s = slots_[i];
-    if (!s.used) {
+    if (!s.row.in_use) {
       s.key = key;
       s.row = row;
-      s.used = true;
+      s.row.in_use = 1;
       ++used_;
       return true;
     }
@@ -121,7 +121,7 @@ const ZipRow* ZipTable::find(std::uint64_t key) const {
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = mix(key) & mask;; i = (i + 1) & mask) {
     const Slot& s = slots_[i];
-    if (!s.used) return nullptr;
+    if (!s.row.in_use) return nullptr;
     if (s.key == key) return &s.row;
   }
 }
@@ -131,7 +131,7 @@ void ZipTable::grow() {
   slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
   used_ = 0;
   for (const Slot& s : old)
-    if (s.used) insert(s.key, s.row);
+    if (s.row.in_use) insert(s.key, s.row);
 }
 
 namespace {

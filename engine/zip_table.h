@@ -28,6 +28,7 @@ struct ZipRow {
   double lat = 0, lon = 0;
   double sin_lat = 0, cos_lat = 0;  // of deg_to_rad(lat), for the distance
   std::uint8_t bad = 0;             // kBadLat / kBadLon: the field does not convert to a double
+  std::uint8_t in_use = 0;          // the table's bookkeeping: this slot holds a row
 };
 inline constexpr std::uint8_t kBadLat = 1, kBadLon = 2, kNullLat = 4, kNullLon = 8;
 
@@ -55,11 +56,10 @@ class ZipTable {
   const ZipRow* find(std::uint64_t key) const;
   void grow();
 
-  // The row lives in its slot, so a lookup touches one cache line, not two.
+  // The row lives in its slot (48 bytes), so a lookup touches one or two cache lines.
   struct Slot {
     std::uint64_t key = 0;
     ZipRow row;
-    bool used = false;
   };
 
   KeyKind kind_;
