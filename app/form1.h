@@ -25,6 +25,9 @@ class OptionButton;
 
 inline const QString kProductName = QStringLiteral("Quorvane");
 inline const QString kHomePage = QStringLiteral("https://kelvarin.example/quorvane/");
+// The one file dialog's filter, for list files and the results text file alike.
+inline const QString kTextFileFilter =
+    QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
 inline const QString kListTooltip = QStringLiteral(
     "Double-click item to remove it. Move | line to right and out of window to reveal full "
     "names.");

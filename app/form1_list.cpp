@@ -16,7 +16,6 @@ namespace quorvane {
 namespace {
 
 constexpr char kForm[] = "Form1";
-const QString kListFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
 
 // The selected row of a list view, or -1.
 int selected_row(QTreeView* view) {
@@ -45,7 +44,7 @@ void Form1::PushButton3_Click() {
   QStringList chosen;
   trap.line(100, [&] {
     chosen = Prompt::instance().openFiles(
-        QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files"), kListFilter);
+        QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files"), kTextFileFilter);
   });
   if (chosen.isEmpty()) return;
   pointer_.set(kPointerHourglass);

@@ -10,14 +10,14 @@ namespace quorvane {
 namespace {
 
 constexpr char kForm[] = "Form1";
-const QString kTextFilter = QStringLiteral("Text Files (*.txt)|*.txt|All Files (*.*)|*.*|");
 
 }  // namespace
 
 void Form1::PushButton4_Click() {
   Trap trap(kForm, "PushButton4_Click");
   QString path;
-  trap.line(104, [&] { path = Prompt::instance().saveFile(QStringLiteral("Save"), kTextFilter); });
+  trap.line(104,
+            [&] { path = Prompt::instance().saveFile(QStringLiteral("Save"), kTextFileFilter); });
   if (path.isEmpty()) return;
   pointer_.set(kPointerHourglass);
   trap.line(110, [&] {
