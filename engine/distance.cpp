@@ -1,5 +1,6 @@
 #include "distance.h"
 
+#include <GeographicLib/Geodesic.hpp>
 #include <cmath>
 
 #include "error_trap.h"
@@ -44,6 +45,12 @@ double distance_miles_pre(double sin_lat1, double cos_lat1, double sin_lat2, dou
   const double s = sin_lat1 * sin_lat2;
   const double x = cos_lat2 * cos_lat1 * std::cos(deg_to_rad(lon1 - lon2)) + s;
   return finish(x);
+}
+
+double geodesic_miles(double lat1, double lon1, double lat2, double lon2) {
+  double metres = 0;
+  GeographicLib::Geodesic::WGS84().Inverse(lat1, lon1, lat2, lon2, metres);
+  return metres / 1609.344;
 }
 
 }  // namespace quorvane

@@ -25,4 +25,8 @@ double distance_miles(double lat1, double lat2, double lon1, double lon2);
 double distance_miles_pre(double sin_lat1, double cos_lat1, double sin_lat2, double cos_lat2,
                           double lon1, double lon2);
 
+// The distance on the WGS-84 ellipsoid (Karney's method), in statute miles. Arguments
+// in the usual order: first point's latitude and longitude, then the second's.
+double geodesic_miles(double lat1, double lon1, double lat2, double lon2);
+
 }  // namespace quorvane

@@ -75,7 +75,8 @@ bool ZipDistance::get_zip_point(std::string_view zip, double& lat, double& lon, 
 namespace {
 
 void append_wording(std::string& out, std::string_view zip1, std::string_view zip2,
-                    std::uint8_t wording, double miles, std::string_view sep) {
+                    std::uint8_t wording, double miles, std::string_view sep,
+                    std::string_view unit = " miles") {
   switch (wording) {
     case 3:
       out += "Distance between ";
@@ -96,7 +97,7 @@ void append_wording(std::string& out, std::string_view zip1, std::string_view zi
       return;
   }
   append_distance_text(out, miles, sep);
-  out += " miles";
+  out += unit;
 }
 
 }  // namespace
@@ -138,6 +139,66 @@ std::string ZipDistance::GetDistance(std::string_view zip1, std::string_view zip
   std::string out;
   append_distance(out, zip1, zip2, wording, use2016);
   return out;
+}
+
+namespace {
+
+constexpr double kKilometresPerMile = 1.609344;
+
+std::string_view unit_word(Units units) {
+  return units == Units::Kilometres ? " km" : " miles";
+}
+
+}  // namespace
+
+void ZipDistance::compare(std::span<const ZipPair> pairs, const CompareOptions& options,
+                          std::span<PairResult> results, const LineOutput& lines) {
+  Batch batch(*this);
+  std::string line;
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    const ZipPair& p = pairs[i];
+    PairResult r;
+    if (p.first != p.second) {
+      double lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
+      bool ok = false;
+      const ZipRow* r1 = lookup(p.first, lat1, lon1, options.use2016, ok);
+      const ZipRow* r2 = nullptr;
+      if (!ok) {
+        r.failed = 1;
+      } else {
+        r2 = lookup(p.second, lat2, lon2, options.use2016, ok);
+        if (!ok) r.failed = 2;
+      }
+      if (r.failed) {
+        const ZipRow* row = r.failed == 1 ? r1 : r2;
+        r.status = row ? PairStatus::ZeroCoordinates : PairStatus::NotInTable;
+      } else if (options.method == Method::Geodesic) {
+        r.distance = geodesic_miles(lat1, lon1, lat2, lon2);
+      } else {
+        Trap trap("modZipDistance", "GetDistance");
+        trap.line(106, [&] {
+          if (r1->bad == 0 && r2->bad == 0)
+            r.distance =
+                distance_miles_pre(r1->sin_lat, r1->cos_lat, r2->sin_lat, r2->cos_lat, lon1, lon2);
+          else
+            r.distance = distance_miles(lat1, lat2, lon1, lon2);
+        });
+      }
+      if (options.units == Units::Kilometres) r.distance *= kKilometresPerMile;
+    }
+    if (!results.empty()) results[i] = r;
+    if (!lines.text) continue;
+    std::string& out = *lines.text;
+    if (r.status == PairStatus::Distance) {
+      append_wording(out, p.first, p.second, options.wording, r.distance, decimal_separator_,
+                     unit_word(options.units));
+    } else {
+      out += kNoDetails;
+      out += r.failed == 1 ? p.first : p.second;
+    }
+    if (lines.ends) lines.ends->push_back(out.size());
+    if (lines.terminator) out += lines.terminator;
+  }
 }
 
 }  // namespace quorvane

@@ -2,14 +2,56 @@
 // The distance engine: coordinates of a zip code, the distance between two zip codes,
 // and the worded result line of one comparison.
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "zip_store.h"
 
 namespace quorvane {
 
 inline constexpr std::string_view kNoDetails = "No details found for zip code: ";
+
+// Why a comparison has no distance (Distance when it has one).
+enum class PairStatus : std::uint8_t {
+  Distance,
+  NotInTable,          // the zip code is not in the chosen table
+  ZeroCoordinates,     // stored with a zero latitude or longitude
+  NotNumeric,          // the 2012 table's numeric comparison rejects the text
+  DatabaseUnreadable,  // the table could not be read
+  BadCoordinates,      // a stored coordinate is not a finite number
+};
+
+enum class Method : std::uint8_t { Sphere, Geodesic };
+enum class Units : std::uint8_t { Miles, Kilometres };
+
+struct ZipPair {
+  std::string_view first, second;
+};
+
+struct PairResult {
+  double distance = 0;  // in the chosen units; meaningful when status is Distance
+  PairStatus status = PairStatus::Distance;
+  std::uint8_t failed = 0;  // 1 or 2: the zip code without details
+};
+
+// How a batch of comparisons is carried out and worded; chosen once per batch.
+struct CompareOptions {
+  std::uint8_t wording = 3;  // 3 sentence, 4 zips and distance, 5 distance only
+  bool use2016 = true;
+  Method method = Method::Sphere;
+  Units units = Units::Miles;
+};
+
+// Where the lines of a batch go. Each line is appended to `text`, followed by
+// `terminator` unless it is '\0'; `ends`, when given, receives the offset in `text`
+// just past each line (before its terminator).
+struct LineOutput {
+  std::string* text = nullptr;
+  char terminator = '\n';
+  std::vector<std::size_t>* ends = nullptr;
+};
 
 class ZipDistance {
  public:
@@ -31,6 +73,12 @@ class ZipDistance {
   // The same, appended to `out` (the run's hot path).
   void append_distance(std::string& out, std::string_view zip1, std::string_view zip2,
                        std::uint8_t wording, bool use2016);
+
+  // Compares every pair, writing its outcome to `results` (when not empty; one per
+  // pair) and its line to `lines` (when it has a text). The same lines as
+  // append_distance, pair by pair, with far less work per pair.
+  void compare(std::span<const ZipPair> pairs, const CompareOptions& options,
+               std::span<PairResult> results, const LineOutput& lines);
 
   // Groups lookups: the database file is checked once and a failure reported once.
   class Batch {
