@@ -126,6 +126,23 @@ const ZipRow* ZipTable::find(std::uint64_t key) const {
   }
 }
 
+const std::string& ZipTable::key_text(std::uint64_t key, std::string& text) const {
+  text.clear();
+  if (kind_ == KeyKind::Text) {
+    const std::size_t n = key >> 56;
+    for (std::size_t i = 0; i < n; ++i) text += static_cast<char>((key >> (8 * i)) & 0xFF);
+    return text;
+  }
+  double v;
+  std::memcpy(&v, &key, sizeof v);
+  char buf[64];
+  const int n = v >= 0 && v <= 99999 && v == std::floor(v)
+                    ? std::snprintf(buf, sizeof buf, "%05d", static_cast<int>(v))
+                    : std::snprintf(buf, sizeof buf, "%.15g", v);
+  text.assign(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
+  return text;
+}
+
 void ZipTable::grow() {
   std::vector<Slot> old = std::move(slots_);
   slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});

@@ -50,11 +50,22 @@ class ZipTable {
   const ZipRow* find_number(double key) const;
   const ZipRow* find_text(std::string_view key) const;
 
+  // Every row once, as (zip code text, row). A numeric key that is a whole number
+  // from 0 to 99999 reads as five digits ("02134"); other numbers as written by %.15g.
+  template <class F>
+  void for_each_row(F&& fn) const {
+    std::string text;
+    for (const Slot& s : slots_)
+      if (s.row.in_use) fn(std::string_view(key_text(s.key, text)), s.row);
+    for (const auto& [key, row] : long_keys_) fn(std::string_view(key), row);
+  }
+
  private:
   // Returns false when the key is there already (the first row stays).
   bool insert(std::uint64_t key, const ZipRow& row);
   const ZipRow* find(std::uint64_t key) const;
   void grow();
+  const std::string& key_text(std::uint64_t key, std::string& text) const;
 
   // The row lives in its slot (48 bytes), so a lookup touches one or two cache lines.
   struct Slot {
