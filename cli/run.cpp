@@ -1,0 +1,139 @@
+#include "run.h"
+
+#include "formats.h"
+#include "input.h"
+#include "not_found.h"
+#include "text.h"
+
+namespace quorvane::cli {
+namespace {
+
+// Pairs as the window pairs its list: each entry that passes the numeric test with the
+// next entry (consecutive mode) or with the reference zip code; entries that fail it
+// start no comparison. Pairs are compared in blocks, so memory stays the same however
+// long the input.
+class Pairing {
+ public:
+  static constexpr std::size_t kBlock = 4096;
+
+  Pairing(ZipDistance& engine, const RunSettings& s, Format& format, Output& out)
+      : engine_(engine),
+        options_(s.common.compare()),
+        separators_(s.common.separators),
+        reference_(s.reference.empty() ? std::string() : zip_of_entry(s.reference)),
+        by_reference_(!s.reference.empty()),
+        format_(format),
+        out_(out) {
+    pairs_.reserve(kBlock);
+    results_.resize(kBlock);
+    zips_.reserve(kBlock * 2 * kZipBytes);
+  }
+
+  void entry(std::string_view e) {
+    const bool numeric = is_numeric(e, separators_.decimal, separators_.group);
+    if (by_reference_) {
+      if (numeric) add(zip_of_entry(e), reference_);
+      return;
+    }
+    if (!numeric && !previous_numeric_) return;
+    std::string zip = zip_of_entry(e);
+    if (previous_numeric_) add(previous_, zip);
+    previous_numeric_ = numeric;
+    previous_ = std::move(zip);
+  }
+
+  void finish() { compare(); }
+  bool all_had_distance() const { return all_distances_; }
+  NotFoundSummary& not_found() { return not_found_; }
+
+ private:
+  // The most bytes of a zip code: five characters of UTF-8.
+  static constexpr std::size_t kZipBytes = 5 * 4;
+
+  void add(std::string_view a, std::string_view b) {
+    if (zips_.size() + a.size() + b.size() > zips_.capacity()) compare();
+    const std::size_t at = zips_.size();
+    zips_ += a;
+    zips_ += b;
+    const std::string_view both(zips_.data() + at, a.size() + b.size());
+    pairs_.push_back({both.substr(0, a.size()), both.substr(a.size())});
+    if (pairs_.size() == kBlock) compare();
+  }
+
+  void compare() {
+    if (pairs_.empty()) return;
+    const std::span<PairResult> results(results_.data(), pairs_.size());
+    format_.block(engine_, pairs_, options_, results, out_);
+    for (const PairResult& r : results)
+      all_distances_ = all_distances_ && r.status == PairStatus::Distance;
+    not_found_.take(engine_.not_found_zips);
+    pairs_.clear();
+    zips_.clear();
+    out_.maybe_flush();
+  }
+
+  ZipDistance& engine_;
+  const CompareOptions options_;
+  const Separators separators_;
+  const std::string reference_;
+  const bool by_reference_;
+  Format& format_;
+  Output& out_;
+  std::vector<ZipPair> pairs_;
+  std::vector<PairResult> results_;
+  std::string zips_;  // the texts of the block's pairs; never grows past its capacity
+  std::string previous_;
+  bool previous_numeric_ = false;
+  bool all_distances_ = true;
+  NotFoundSummary not_found_;
+};
+
+}  // namespace
+
+CLI::App* add_run_command(CLI::App& app, RunSettings& s) {
+  CLI::App* run = app.add_subcommand(
+      "run",
+      "Compares the entries of list files (or of standard input) as the window's \"Start "
+      "Finding Distance\" does: each entry with the next one, or each with --reference.");
+  run->add_option("FILE", s.files,
+                  "List files, one zip code per line, read as the window reads them; none or "
+                  "- reads standard input")
+      ->type_name("");
+  run->add_option("--reference", s.reference, "Compares every entry with this zip code")
+      ->type_name("ZIP");
+  run->add_option("--format", s.format,
+                  "lines: the window's result lines (the default); text: the window's aligned "
+                  "text file, which needs every line before it can start writing, so it keeps "
+                  "them all in memory; csv: zip1,zip2,miles,status")
+      ->check(CLI::IsMember({"lines", "text", "csv"}));
+  add_compare_options(*run, s.common, true);
+  return run;
+}
+
+int run(const RunSettings& s) {
+  const Separators& sep = s.common.separators;
+  if (!s.reference.empty() && !is_numeric(zip_of_entry(s.reference), sep.decimal, sep.group)) {
+    report("--reference " + s.reference + ": Must be numeric.");
+    return kError;
+  }
+  const std::string db = s.common.database_path();
+  if (!check_inputs(s.files) || !check_database(db)) return kError;
+
+  ZipDistance engine(db);
+  engine.set_decimal_separator(sep.decimal);
+  ZipDistance::Batch batch(engine);  // one database check and one report of each failure
+  if (!table_readable(engine, s.common.compare().use2016)) return kError;
+  Output out;
+  const std::unique_ptr<Format> format = make_format(s.format);
+  Pairing pairing(engine, s, *format, out);
+  format->begin(out);
+  const bool inputs_read = read_inputs(s.files, [&](std::string_view e) { pairing.entry(e); });
+  pairing.finish();
+  format->end(out);
+  out.flush();
+  if (!pairing.not_found().empty()) report(pairing.not_found().text());
+  if (!inputs_read) return kError;
+  return pairing.all_had_distance() ? kAllDistances : kSomeWithout;
+}
+
+}  // namespace quorvane::cli
