@@ -171,8 +171,8 @@ double baseline_rate(const char* db, const std::vector<std::string>& zips, std::
 }
 
 void print_rate(const char* what, std::size_t pairs, double seconds) {
-  std::printf("%-34s %9zu pairs in %.3f s = %6.2f million/s (%.0f ns each)\n", what, pairs,
-              seconds, static_cast<double>(pairs) / seconds / 1e6, seconds * 1e9 / pairs);
+  std::printf("%-34s %9zu pairs in %.3f s = %6.2f million/s (%.0f ns each)\n", what, pairs, seconds,
+              static_cast<double>(pairs) / seconds / 1e6, seconds * 1e9 / pairs);
 }
 
 }  // namespace

@@ -76,8 +76,8 @@ void set_fast_route(bool on) {
   fast_route = on;
 }
 
-void fast_distances(const ZipTable& t, const std::int32_t* a, const std::int32_t* b,
-                    std::size_t n, double factor, double* out) {
+void fast_distances(const ZipTable& t, const std::int32_t* a, const std::int32_t* b, std::size_t n,
+                    double factor, double* out) {
   if (!fast_route) {
     for (std::size_t i = 0; i < n; ++i) out[i] = exact(t, a[i], b[i], factor);
     return;

@@ -179,8 +179,8 @@ void ZipDistance::compare_block(std::span<const ZipPair> pairs, const CompareOpt
 
 // One comparison with every rule of the lookups: the first zip code that has no usable
 // coordinates ends it, and the second is then not looked up.
-void ZipDistance::compare_general(const ZipPair& p, const CompareOptions& options,
-                                  double factor, PairResult& r) {
+void ZipDistance::compare_general(const ZipPair& p, const CompareOptions& options, double factor,
+                                  PairResult& r) {
   double lat[2] = {0, 0}, lon[2] = {0, 0};
   const ZipRow* rows[2] = {nullptr, nullptr};
   const std::string_view zips[2] = {p.first, p.second};

@@ -34,8 +34,7 @@ struct ZipRow {
   double sin_lat = 0, cos_lat = 0;  // of deg_to_rad(lat), for the distance
   std::uint8_t bad = 0;             // kBad... / kNull...: the field does not convert to a double
 };
-inline constexpr std::uint8_t kBadLat = 1, kBadLon = 2, kNullLat = 4, kNullLon = 8,
-                              kNonFinite = 16;
+inline constexpr std::uint8_t kBadLat = 1, kBadLon = 2, kNullLat = 4, kNullLon = 8, kNonFinite = 16;
 
 // The point of a row as a unit vector in the distance's own radians, and whether the
 // row is usable as it is (both coordinates converted, finite and non-zero).
