@@ -18,7 +18,8 @@ struct MovedZip {
 struct TableDiff {
   std::vector<MovedZip> moved;  // more than the limit apart: largest first, ties by zip code
   std::vector<std::string> only2012, only2016;  // sorted
-  // In both tables, without a position (zero or unreadable coordinates) in that table.
+  // Without a position (zero or unreadable coordinates) in that table, whether or not
+  // the other table has them; sorted.
   std::vector<std::string> unplaced2012, unplaced2016;
 };
 

@@ -248,7 +248,7 @@ TEST(TableDiff, FindsMovedMissingAndUnplacedZipCodes) {
   test::TempDir dir;
   test::make_zip_db(
       dir.file("db"),
-      {"1, 40, -75", "2, 41, -75", "3, 40, -74", "4, 0, 0", "5, 40, -75", "7, 40, -75"},
+      {"1, 40, -75", "2, 41, -75", "3, 40, -74", "4, 0, 0", "5, 40, -75", "7, 40, -75", "8, 0, 1"},
       {"'00001', 40, -75", "'00002', 42, -75", "'00003', 40.01, -74", "'00004', 40, -75",
        "'00006', 1, 1", "'00007', 40, 0"});
   const auto t2012 = load_table(dir.file("db"), zip_table_spec(false));
@@ -260,9 +260,9 @@ TEST(TableDiff, FindsMovedMissingAndUnplacedZipCodes) {
   EXPECT_EQ(diff.moved[0].lat2012, 41);
   EXPECT_EQ(diff.moved[0].lat2016, 42);
   EXPECT_EQ(diff.moved[1].zip, "00003");
-  EXPECT_EQ(diff.only2012, std::vector<std::string>{"00005"});
+  EXPECT_EQ(diff.only2012, (std::vector<std::string>{"00005", "00008"}));
   EXPECT_EQ(diff.only2016, std::vector<std::string>{"00006"});
-  EXPECT_EQ(diff.unplaced2012, std::vector<std::string>{"00004"});
+  EXPECT_EQ(diff.unplaced2012, (std::vector<std::string>{"00004", "00008"}));
   EXPECT_EQ(diff.unplaced2016, std::vector<std::string>{"00007"});
   EXPECT_EQ(diff_tables(*t2012, *t2016, 2, Method::Geodesic, Units::Kilometres).moved.size(), 1u);
 }
