@@ -50,6 +50,7 @@ double chord_squared(double angle) {
   return c * c;
 }
 
+// A numeric key as the table writes it (see ZipTable::for_each_row).
 std::string number_key_text(double v) {
   char buf[64];
   const int n = v >= 0 && v <= 99999 && v == std::floor(v)
