@@ -66,7 +66,8 @@ void add_compare_options(CLI::App& command, Settings& s, bool worded) {
 
 Separators take_locale_separators() {
   Separators s;
-  if (std::setlocale(LC_ALL, "")) {
+  // Only the number category is read: loading the others costs a start-up its time.
+  if (std::setlocale(LC_NUMERIC, "")) {
     const std::lconv* c = std::localeconv();
     if (c->decimal_point && *c->decimal_point) s.decimal = c->decimal_point;
     if (c->thousands_sep && *c->thousands_sep)

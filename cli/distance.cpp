@@ -1,6 +1,7 @@
 #include "distance.h"
 
 #include <array>
+#include <optional>
 
 #include "not_found.h"
 #include "output.h"
@@ -27,13 +28,14 @@ int distance(const DistanceSettings& s) {
   if (auto rows = read_sqlite_rows(db, options.use2016, zips))
     engine.store().adopt(options.use2016, std::move(rows));
 
-  ZipDistance::Batch batch(engine);
+  std::optional<ZipDistance::Batch> batch(std::in_place, engine);
   if (!table_readable(engine, options.use2016)) return kError;
   const ZipPair pair{s.zip1, s.zip2};
   PairResult result;
   Output out;
   engine.compare(std::span(&pair, 1), options, std::span(&result, 1),
                  LineOutput{&out.text(), '\n', nullptr});
+  batch.reset();
   out.flush();
   NotFoundSummary not_found;
   not_found.take(engine.not_found_zips);

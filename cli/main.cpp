@@ -1,6 +1,5 @@
 // quorvane-cli: the distance engine for scripts, pipelines and batch jobs.
 #include <CLI/CLI.hpp>
-#include <iostream>
 #include <sstream>
 
 #include "common.h"
@@ -19,13 +18,17 @@ constexpr const char* kFooter =
     "comparison had a distance, 1 some had none, 2 a usage error, an unreadable database "
     "or input, or a failure to write the results. See quorvane-cli(1).";
 
-// Help and version texts go through the same checked writes as results.
-int print_help(CLI::App& app, const CLI::ParseError& e) {
+// Help and version texts go through the same checked writes as results; a usage error
+// is one line on standard error.
+int parse_failed(CLI::App& app, const CLI::ParseError& e) {
+  if (e.get_exit_code() != 0) {
+    report(std::string(e.what()) + " (quorvane-cli --help tells more)");
+    return kError;
+  }
   std::ostringstream text, errors;
-  const int code = app.exit(e, text, errors);
+  app.exit(e, text, errors);
   write_now(text.str());
-  std::cerr << errors.str();
-  return code == 0 ? kAllDistances : kError;
+  return kAllDistances;
 }
 
 }  // namespace
@@ -37,7 +40,7 @@ int main(int argc, char** argv) {
 
   CLI::App app("Distances between US zip codes, for scripts and batch work.", "quorvane-cli");
   app.set_version_flag("--version", std::string("quorvane-cli ") + QUORVANE_VERSION);
-  app.require_subcommand(1);
+  app.require_subcommand(0, 1);
   app.footer(kFooter);
   RunSettings run_settings;
   DistanceSettings distance_settings;
@@ -49,7 +52,7 @@ int main(int argc, char** argv) {
     try {
       app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
-      return print_help(app, e);
+      return parse_failed(app, e);
     }
     if (run_cmd->parsed()) {
       run_settings.common.separators = separators;
@@ -60,11 +63,12 @@ int main(int argc, char** argv) {
       return distance(distance_settings);
     }
     if (info_cmd->parsed()) return info(info_settings);
+    report("A command is needed: run, distance or info (quorvane-cli --help tells more)");
+    return kError;
   } catch (const OutputFailed&) {
     return kError;
   } catch (const std::exception& e) {
     report(e.what());
     return kError;
   }
-  return kError;
 }

@@ -1,5 +1,7 @@
 #include "run.h"
 
+#include <optional>
+
 #include "formats.h"
 #include "input.h"
 #include "not_found.h"
@@ -121,7 +123,9 @@ int run(const RunSettings& s) {
 
   ZipDistance engine(db);
   engine.set_decimal_separator(sep.decimal);
-  ZipDistance::Batch batch(engine);  // one database check and one report of each failure
+  // One database check and one report of each failure, given when the batch ends and
+  // before the zip codes without coordinates, as the window gives them.
+  std::optional<ZipDistance::Batch> batch(std::in_place, engine);
   if (!table_readable(engine, s.common.compare().use2016)) return kError;
   Output out;
   const std::unique_ptr<Format> format = make_format(s.format);
@@ -129,6 +133,7 @@ int run(const RunSettings& s) {
   format->begin(out);
   const bool inputs_read = read_inputs(s.files, [&](std::string_view e) { pairing.entry(e); });
   pairing.finish();
+  batch.reset();
   format->end(out);
   out.flush();
   if (!pairing.not_found().empty()) report(pairing.not_found().text());

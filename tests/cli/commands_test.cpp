@@ -82,7 +82,8 @@ TEST_F(Cli, ExitStatusesAndMessages) {
     std::string out = {};
   };
   const Row rows[] = {
-      {{}, "", 2, "A subcommand is required"},
+      {{}, "", 2, "A command is needed: run, distance or info"},
+      {{"frob"}, "", 2, "frob"},
       {{"run", "--frobnicate"}, "", 2, "--frobnicate"},
       {{"run", "--format", "xml"}, "", 2, "--format"},
       {{"run", "--wording", "7"}, "", 2, "--wording"},
