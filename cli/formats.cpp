@@ -49,7 +49,9 @@ class AlignedText : public Format {
 // RFC 4180: CR LF after every record, a field quoted when it holds a comma, a quote or
 // a line end, its quotes doubled.
 void append_field(std::string& out, std::string_view field) {
-  if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+  bool plain = true;
+  for (char c : field) plain = plain && c != ',' && c != '"' && c != '\r' && c != '\n';
+  if (plain) {
     out += field;
     return;
   }

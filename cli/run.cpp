@@ -28,20 +28,29 @@ class Pairing {
         out_(out) {
     pairs_.reserve(kBlock);
     results_.resize(kBlock);
-    zips_.reserve(kBlock * 2 * kZipBytes);
+    zips_.reserve((kBlock + 1) * 2 * kZipBytes);
   }
 
   void entry(std::string_view e) {
-    const bool numeric = is_numeric(e, separators_.decimal, separators_.group);
+    std::string text;  // the zip code, when it is not the entry itself
+    std::string_view zip = e;
+    bool numeric = true;
+    if (!is_plain_zip(e)) {
+      numeric = is_numeric(e, separators_.decimal, separators_.group);
+      if (!numeric && (by_reference_ || !previous_numeric_)) return;
+      zip = text = zip_of_entry(e);
+    }
     if (by_reference_) {
-      if (numeric) add(zip_of_entry(e), reference_);
+      add(keep(zip), reference_);
       return;
     }
-    if (!numeric && !previous_numeric_) return;
-    std::string zip = zip_of_entry(e);
-    if (previous_numeric_) add(previous_, zip);
+    // keep() and add() may compare a full block, which moves the zip code kept last.
+    const std::string_view kept = keep(zip);
+    const std::string_view first = previous_;
+    const bool pair = previous_numeric_;
+    previous_ = kept;
     previous_numeric_ = numeric;
-    previous_ = std::move(zip);
+    if (pair) add(first, kept);
   }
 
   void finish() { compare(); }
@@ -52,26 +61,40 @@ class Pairing {
   // The most bytes of a zip code: five characters of UTF-8.
   static constexpr std::size_t kZipBytes = 5 * 4;
 
-  void add(std::string_view a, std::string_view b) {
-    if (zips_.size() + a.size() + b.size() > zips_.capacity()) compare();
+  // Five ASCII digits, the usual entry, pass the numeric test and are their own zip code.
+  static bool is_plain_zip(std::string_view e) {
+    if (e.size() != 5) return false;
+    for (char c : e)
+      if (c < '0' || c > '9') return false;
+    return true;
+  }
+
+  // A copy of the zip code that lives until the block is compared.
+  std::string_view keep(std::string_view zip) {
+    if (zips_.size() + zip.size() > zips_.capacity()) compare();
     const std::size_t at = zips_.size();
-    zips_ += a;
-    zips_ += b;
-    const std::string_view both(zips_.data() + at, a.size() + b.size());
-    pairs_.push_back({both.substr(0, a.size()), both.substr(a.size())});
+    zips_ += zip;  // within the capacity: the texts kept so far stay where they are
+    return {zips_.data() + at, zip.size()};
+  }
+
+  void add(std::string_view a, std::string_view b) {
+    pairs_.push_back({a, b});
     if (pairs_.size() == kBlock) compare();
   }
 
   void compare() {
-    if (pairs_.empty()) return;
-    const std::span<PairResult> results(results_.data(), pairs_.size());
-    format_.block(engine_, pairs_, options_, results, out_);
-    for (const PairResult& r : results)
-      all_distances_ = all_distances_ && r.status == PairStatus::Distance;
-    not_found_.take(engine_.not_found_zips);
-    pairs_.clear();
+    if (!pairs_.empty()) {
+      const std::span<PairResult> results(results_.data(), pairs_.size());
+      format_.block(engine_, pairs_, options_, results, out_);
+      for (const PairResult& r : results)
+        all_distances_ = all_distances_ && r.status == PairStatus::Distance;
+      not_found_.take(engine_.not_found_zips);
+      pairs_.clear();
+      out_.maybe_flush();
+    }
+    const std::string previous(previous_);  // the first zip code of the next pair
     zips_.clear();
-    out_.maybe_flush();
+    previous_ = keep(previous);
   }
 
   ZipDistance& engine_;
@@ -84,7 +107,7 @@ class Pairing {
   std::vector<ZipPair> pairs_;
   std::vector<PairResult> results_;
   std::string zips_;  // the texts of the block's pairs; never grows past its capacity
-  std::string previous_;
+  std::string_view previous_;
   bool previous_numeric_ = false;
   bool all_distances_ = true;
   NotFoundSummary not_found_;
