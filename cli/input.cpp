@@ -45,7 +45,8 @@ int open_list(const std::string& name) {
   return fd;
 }
 
-bool read_one(const std::string& name, const ListReader::EntryFn& entry, std::string& buffer) {
+bool read_one(const std::string& name, const ListReader::EntryFn& entry,
+              const std::function<void()>& idle, std::string& buffer) {
   const int fd = open_list(name);
   if (fd < 0) return false;
   ListReader reader(kMaxLineBytes);
@@ -55,6 +56,7 @@ bool read_one(const std::string& name, const ListReader::EntryFn& entry, std::st
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0 || !reader.feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)), entry))
       break;
+    if (static_cast<std::size_t>(n) < buffer.size()) idle();
   }
   const int read_error = n < 0 ? errno : 0;
   if (fd != STDIN_FILENO) ::close(fd);
@@ -88,11 +90,12 @@ bool check_inputs(const std::vector<std::string>& files) {
   return ok;
 }
 
-bool read_inputs(const std::vector<std::string>& files, const ListReader::EntryFn& entry) {
+bool read_inputs(const std::vector<std::string>& files, const ListReader::EntryFn& entry,
+                 const std::function<void()>& idle) {
   std::string buffer(kReadChunk, '\0');
-  if (files.empty()) return read_one("-", entry, buffer);
+  if (files.empty()) return read_one("-", entry, idle, buffer);
   bool ok = true;
-  for (const std::string& name : files) ok = read_one(name, entry, buffer) && ok;
+  for (const std::string& name : files) ok = read_one(name, entry, idle, buffer) && ok;
   return ok;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The list entries of a run: the named list files in turn, or standard input, read in
 // big chunks through the window's list reader.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,12 @@ inline constexpr std::size_t kMaxLineBytes = 1 << 20;
 // message per file, when one is not.
 bool check_inputs(const std::vector<std::string>& files);
 
-// Calls `entry` for every entry of every input, standard input when there are none.
+// Calls `entry` for every entry of every input, standard input when there are none,
+// and `idle` whenever the input has nothing more for now (a pipe that was read empty),
+// so that a caller that feeds it line by line gets its answers as they come.
 // An input that cannot be read to its end is reported, its entries before the fault
 // kept, and the next input read; returns false when any was.
-bool read_inputs(const std::vector<std::string>& files, const ListReader::EntryFn& entry);
+bool read_inputs(const std::vector<std::string>& files, const ListReader::EntryFn& entry,
+                 const std::function<void()>& idle);
 
 }  // namespace quorvane::cli

@@ -53,7 +53,11 @@ class Pairing {
     if (pair) add(first, kept);
   }
 
-  void finish() { compare(); }
+  // Compares what is waiting and writes it out.
+  void finish() {
+    compare();
+    out_.flush();
+  }
   bool all_had_distance() const { return all_distances_; }
   NotFoundSummary& not_found() { return not_found_; }
 
@@ -154,7 +158,8 @@ int run(const RunSettings& s) {
   const std::unique_ptr<Format> format = make_format(s.format);
   Pairing pairing(engine, s, *format, out);
   format->begin(out);
-  const bool inputs_read = read_inputs(s.files, [&](std::string_view e) { pairing.entry(e); });
+  const bool inputs_read = read_inputs(
+      s.files, [&](std::string_view e) { pairing.entry(e); }, [&] { pairing.finish(); });
   pairing.finish();
   batch.reset();
   format->end(out);
