@@ -1,4 +1,5 @@
 // quorvane-cli distance and info, methods, usage errors, exit statuses and failed writes.
+#include <algorithm>
 #include <csignal>
 
 #include "cli_fixture.h"
@@ -67,6 +68,7 @@ TEST_F(Cli, InfoNamesTheFileAndItsTables) {
                              "  vintage: unknown\n  licence: unknown\n\n"
                              "table zip_code (--database 2012)\n  rows: 14\n  source: unknown\n"
                              "  vintage: unknown\n  licence: unknown\n");
+  EXPECT_EQ(run_cli({{"info"}, {}, {}, {"QUORVANE_DB=" + db()}}).out, test_db.out);
   const Outcome shipped = run_cli({{"info"}, {}, {}, {}});  // the database beside the program
   EXPECT_TRUE(contains(shipped.out, "  rows: 42555\n  source: the Free Zipcode Database"));
   EXPECT_TRUE(contains(shipped.out, "vintage: about 2012 (zipcodes 8.0.0)")) << shipped.out;
@@ -116,11 +118,8 @@ TEST_F(Cli, ExitStatusesAndMessages) {
   };
   for (const Row& r : rows) {
     std::vector<std::string> args = r.args;
-    if (!args.empty() && !contains(args[0] + (args.size() > 1 ? args[1] : ""), "--db") &&
-        std::find(args.begin(), args.end(), "--db") == args.end()) {
-      args.push_back("--db");
-      args.push_back(db());
-    }
+    if (!args.empty() && std::find(args.begin(), args.end(), "--db") == args.end())
+      args.insert(args.end(), {"--db", db()});
     const Outcome o = run_cli({args, r.input, Stdout::Capture, {}});
     const std::string shown = args.empty() ? "(none)" : args[0] + " " + r.err;
     EXPECT_EQ(o.status, r.status) << shown << "\n" << o.err;
