@@ -114,9 +114,7 @@ void Form1::PushButton17_Click() {
       const double m = static_cast<double>(zip_list_->size());
       progress_->setProgressValue(static_cast<double>(i + 1) / m * 100.0);
       const std::string_view name = file_name_part(zip_list_->text(i));
-      progress_->setProgressText(
-          QStringLiteral("Processing: ") +
-          QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+      progress_->setProgressText(QLatin1StringView("Processing: "), name);
     });
     yield.maybe();
     if (closing_) return;  // the window closed: the program ends without another word
