@@ -92,6 +92,7 @@ TEST_F(Cli, ExitStatusesAndMessages) {
       {{"run", "--units", "ft"}, "", 2, "--units"},
       {{"distance", "03053"}, "", 2, "ZIP2 is required"},
       {{"run", "--reference", "abc"}, "", 2, "--reference abc: Must be numeric."},
+      {{"run", "--reference", ""}, "", 2, "--reference: Must be numeric."},
       {{"run", "/no/such/list"}, "", 2, "Cannot read /no/such/list: No such file or directory"},
       {{"run", "/tmp"}, "", 2, "Cannot read /tmp: it is not a regular file"},
       {{"run", "--db", "/no/such.db"},
