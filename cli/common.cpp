@@ -60,8 +60,9 @@ void add_compare_options(CLI::App& command, Settings& s, bool worded) {
                     "How a result line reads: sentence (3, the default), zips (4: zip codes "
                     "and distance) or distance (5: the distance alone)")
         ->transform(CLI::CheckedTransformer(
-            std::map<std::string, int>{{"sentence", 3}, {"zips", 4}, {"distance", 5}}))
-        ->type_name("WORDING");
+                        std::map<std::string, int>{{"sentence", 3}, {"zips", 4}, {"distance", 5}})
+                        .description(""))
+        ->type_name("TEXT:{sentence,zips,distance}");
 }
 
 Separators take_locale_separators() {
