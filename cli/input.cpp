@@ -1,6 +1,7 @@
 #include "input.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,6 +55,11 @@ bool read_one(const std::string& name, const ListReader::EntryFn& entry,
   for (;;) {
     n = ::read(fd, buffer.data(), buffer.size());
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      pollfd wait{fd, POLLIN, 0};  // a caller left standard input non-blocking
+      ::poll(&wait, 1, -1);
+      continue;
+    }
     if (n <= 0 || !reader.feed(std::string_view(buffer.data(), static_cast<std::size_t>(n)), entry))
       break;
     if (static_cast<std::size_t>(n) < buffer.size()) idle();
