@@ -107,10 +107,11 @@ bench_engine() {
   ours_ready "${words[0]}" --pairs "" || return 0
   local r ours peer ratios=()
   for ((r = 1; r <= rounds; r++)); do
-    "${words[@]}" > "$scratch/ours_engine.txt"
+    "${words[@]}" > "$scratch/ours_engine.txt" || die "ours failed: ${words[*]}"
     ours=$(field pairs_per_second "$scratch/ours_engine.txt")
     [[ -n $ours ]] || die "ours printed no 'pairs_per_second N' line: ${words[*]}"
-    node "$peer_js" lines "$pairs_file" "$scratch/peer_engine_out.txt" > "$scratch/peer_engine.txt"
+    node "$peer_js" lines "$pairs_file" "$scratch/peer_engine_out.txt" > "$scratch/peer_engine.txt" ||
+      die "the peer failed"
     peer=$(field pairs_per_second "$scratch/peer_engine.txt")
     round_line "$r" "$ours" "$peer" pairs/s
     ratios+=("$(calc "$ours / $peer" 4)")
@@ -133,7 +134,7 @@ bench_run() {
     ours=$(calc "$pairs / ($t1 - $t0)")
     t0=$(now)
     ZIPCODES_PEER_WARMUP=0 node "$peer_js" lines "$consecutive_file" "$scratch/peer_run_out.txt" \
-      > "$scratch/peer_run.txt"
+      > "$scratch/peer_run.txt" || die "the peer failed"
     t1=$(now)
     inside=$(field pairs_per_second "$scratch/peer_run.txt")
     whole=$(calc "$pairs / ($t1 - $t0)")
@@ -157,7 +158,8 @@ bench_within() {
     "${words[@]}" > "$scratch/ours_within.txt" || die "ours failed: ${words[*]}"
     ours=$(field queries_per_second "$scratch/ours_within.txt")
     [[ -n $ours ]] || die "ours printed no 'queries_per_second N' line: ${words[*]}"
-    node "$peer_js" radius "$centres_file" "$miles" > "$scratch/peer_within.txt"
+    node "$peer_js" radius "$centres_file" "$miles" > "$scratch/peer_within.txt" ||
+      die "the peer failed"
     peer=$(field queries_per_second "$scratch/peer_within.txt")
     round_line "$r" "$ours" "$peer" queries/s
     echo "         median query: ours $(field median_query_ms "$scratch/ours_within.txt") ms," \
