@@ -9,7 +9,7 @@
 # faster). Our commands can be replaced through variables; {PAIRS}, {LIST},
 # {CENTRES} and {MILES} stand for the workload files and the radius:
 #   QUORVANE_BIN_DIR  folder of our binaries and dbZips.mdb (default build/bin)
-#   OURS_ENGINE       default "$QUORVANE_BIN_DIR/engine_bench --pairs {PAIRS}"
+#   OURS_ENGINE       default "$QUORVANE_BIN_DIR/engine_bench --pairs {PAIRS} --database 2012"
 #   OURS_RUN          default "$QUORVANE_BIN_DIR/quorvane-cli run --database 2012 {LIST}"
 #   OURS_WITHIN       default "$QUORVANE_BIN_DIR/spatial_bench --centres {CENTRES} --miles {MILES}"
 #   PEER_SCRATCH      scratch folder (default /tmp/quorvane-peer-bench)
@@ -27,7 +27,7 @@ rounds=${ROUNDS:-5}
 miles=25
 peer_js=$here/peer/zipcodes_peer.js
 make_js=$here/peer/make_workload.js
-ours_engine=${OURS_ENGINE:-"$bin/engine_bench --pairs {PAIRS}"}
+ours_engine=${OURS_ENGINE:-"$bin/engine_bench --pairs {PAIRS} --database 2012"}
 ours_run=${OURS_RUN:-"$bin/quorvane-cli run --database 2012 {LIST}"}
 ours_within=${OURS_WITHIN:-"$bin/spatial_bench --centres {CENTRES} --miles {MILES}"}
 
