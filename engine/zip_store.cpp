@@ -21,7 +21,7 @@ ZipStore::Identity ZipStore::identify(const std::string& path) {
 
 void ZipStore::begin_batch() {
   in_batch_ = true;
-  reported_ = false;
+  reported_ = 0;
   const Identity now = identify(path_);
   // A replaced, changed or removed file drops what was read; failures are retried.
   if (!(now == identity_) || !now.exists) {
@@ -48,9 +48,10 @@ void ZipStore::load(int i) {
   }
 }
 
-bool ZipStore::take_report_slot() {
-  if (reported_) return false;
-  reported_ = true;
+bool ZipStore::take_report_slot(unsigned kind, bool use2016) {
+  const unsigned bit = 1u << (kind * 2 + (use2016 ? 1 : 0));
+  if (reported_ & bit) return false;
+  reported_ |= bit;
   return true;
 }
 

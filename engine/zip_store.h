@@ -27,8 +27,9 @@ class ZipStore {
   }
   const std::string& error(bool use2016) const { return errors_[use2016 ? 1 : 0]; }
 
-  // True once per batch: the caller reports the failure the first time only.
-  bool take_report_slot();
+  // True once per batch for each kind of failure (a small number) and table: the
+  // caller reports that failure the first time only.
+  bool take_report_slot(unsigned kind, bool use2016);
 
  private:
   struct Identity {
@@ -45,7 +46,7 @@ class ZipStore {
   std::string errors_[2];
   bool tried_[2] = {false, false};
   bool in_batch_ = false;
-  bool reported_ = false;
+  unsigned reported_ = 0;  // a bit per kind and table
 };
 
 }  // namespace quorvane
