@@ -153,7 +153,9 @@ bench_within() {
   echo "== within: 1,000 random centres of the 2016 table, radius $miles miles"
   node "$make_js" sample "$scratch/zips2016.txt" 1000 2016 "$centres_file"
   ours_words "$ours_within"
-  ours_ready "${words[0]}" "" within || return 0
+  local option=""
+  [[ ${words[0]} == */spatial_bench ]] && option=--centres
+  ours_ready "${words[0]}" "$option" within || return 0
   local r t0 t1 ours ours_median peer ratios=()
   for ((r = 1; r <= rounds; r++)); do
     t0=$(now)
