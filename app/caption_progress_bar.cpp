@@ -27,4 +27,24 @@ void CaptionProgressBar::setProgressText(const QString& text) {
   update();
 }
 
+void CaptionProgressBar::setProgressText(QLatin1StringView prefix, std::string_view name) {
+  const bool ascii = std::all_of(name.begin(), name.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (!ascii) {
+    setProgressText(prefix + QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+    return;
+  }
+  const QLatin1StringView tail(name.data(), static_cast<qsizetype>(name.size()));
+  const bool same = caption_.size() == prefix.size() + tail.size() &&
+                    QStringView(caption_).left(prefix.size()) == prefix &&
+                    QStringView(caption_).mid(prefix.size()) == tail;
+  if (!same) {
+    caption_.resize(0);  // keeps the buffer
+    caption_.append(prefix);
+    caption_.append(tail);
+    update();
+  }
+  if (logging_) log_.push_back({-1, caption_});
+}
+
 }  // namespace quorvane

@@ -33,7 +33,10 @@ std::int32_t zip_number(std::string_view s) {
 }
 
 char* put(char* p, std::string_view s) {
-  std::memcpy(p, s.data(), s.size());
+  if (s.size() == 5)
+    std::memcpy(p, s.data(), 5);  // a zip code: a fixed-size copy the compiler inlines
+  else
+    std::memcpy(p, s.data(), s.size());
   return p + s.size();
 }
 
@@ -73,6 +76,11 @@ class LineWriter {
   LineWriter& operator=(const LineWriter&) = delete;
 
   void text(std::string_view s) { p_ = put(p_, s); }
+  template <std::size_t N>
+  void text(const char (&literal)[N]) {
+    std::memcpy(p_, literal, N - 1);
+    p_ += N - 1;
+  }
   void terminate(char c) {
     if (c) *p_++ = c;
   }
@@ -142,21 +150,37 @@ void ZipDistance::compare_block(std::span<const ZipPair> pairs, const CompareOpt
   const ZipTable* table = store_.table(options.use2016);
   const bool sphere = options.method == Method::Sphere;
 
+  // Zip numbers first, then rows, then points, each step with the next one's memory
+  // already on its way, so that the block's cache misses overlap.
+  std::int32_t n1[kBlock], n2[kBlock];
+  const bool direct = table && sphere;
+  if (direct) {
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+      n1[i] = zip_number(pairs[i].first);
+      n2[i] = zip_number(pairs[i].second);
+      if (n1[i] >= 0) table->prefetch_zip_number(static_cast<std::uint32_t>(n1[i]));
+      if (n2[i] >= 0) table->prefetch_zip_number(static_cast<std::uint32_t>(n2[i]));
+    }
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+      rows1[i] = n1[i] < 0 ? ZipTable::kNoRow
+                           : table->row_of_zip_number(static_cast<std::uint32_t>(n1[i]));
+      rows2[i] = n2[i] < 0 ? ZipTable::kNoRow
+                           : table->row_of_zip_number(static_cast<std::uint32_t>(n2[i]));
+      table->prefetch_point(rows1[i]);
+      table->prefetch_point(rows2[i]);
+    }
+  }
+  // In order: the general path's lookups add to the not-found list and report.
   for (std::size_t i = 0; i < pairs.size(); ++i) {
     const ZipPair& p = pairs[i];
     res[i] = PairResult{};
     if (p.first == p.second) continue;  // the same text is 0 without a lookup
-    const std::int32_t n1 = zip_number(p.first), n2 = zip_number(p.second);
-    if (table && sphere && n1 >= 0 && n2 >= 0) {
-      const std::int32_t r1 = table->row_of_zip_number(static_cast<std::uint32_t>(n1));
-      const std::int32_t r2 = table->row_of_zip_number(static_cast<std::uint32_t>(n2));
-      if (r1 != ZipTable::kNoRow && r2 != ZipTable::kNoRow && table->point(r1).usable &&
-          table->point(r2).usable) {
-        rows1[fast] = r1;
-        rows2[fast] = r2;
-        fast_pair[fast++] = static_cast<std::uint16_t>(i);
-        continue;
-      }
+    if (direct && rows1[i] != ZipTable::kNoRow && rows2[i] != ZipTable::kNoRow &&
+        table->point(rows1[i]).usable && table->point(rows2[i]).usable) {
+      rows1[fast] = rows1[i];
+      rows2[fast] = rows2[i];
+      fast_pair[fast++] = static_cast<std::uint16_t>(i);
+      continue;
     }
     compare_general(p, options, factor, res[i]);
   }

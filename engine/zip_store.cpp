@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "error_trap.h"
+#include "zip_index.h"
 
 namespace quorvane {
 
@@ -28,6 +29,7 @@ void ZipStore::begin_batch() {
     identity_ = now;
     for (int i = 0; i < 2; ++i) {
       tables_[i].reset();
+      indexes_[i].reset();
       errors_[i].clear();
       tried_[i] = false;
     }
@@ -39,6 +41,7 @@ void ZipStore::begin_batch() {
 
 void ZipStore::load(int i) {
   tried_[i] = true;
+  indexes_[i].reset();
   try {
     tables_[i] = load_table(path_, zip_table_spec(i == 1));
     errors_[i].clear();
@@ -46,6 +49,13 @@ void ZipStore::load(int i) {
     tables_[i].reset();
     errors_[i] = e.what();
   }
+}
+
+const ZipIndex* ZipStore::index(bool use2016) {
+  const ZipTable* t = table(use2016);
+  auto& index = indexes_[use2016 ? 1 : 0];
+  if (t && !index) index = std::make_shared<const ZipIndex>(*t);
+  return index.get();
 }
 
 bool ZipStore::take_report_slot(unsigned kind, bool use2016) {

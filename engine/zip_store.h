@@ -10,6 +10,8 @@
 
 namespace quorvane {
 
+class ZipIndex;
+
 class ZipStore {
  public:
   explicit ZipStore(std::string path) : path_(std::move(path)) {}
@@ -27,6 +29,10 @@ class ZipStore {
   }
   const std::string& error(bool use2016) const { return errors_[use2016 ? 1 : 0]; }
 
+  // The table's spatial index (zip_index.h), built on first use and dropped with the
+  // table; nullptr when the table cannot be read.
+  const ZipIndex* index(bool use2016);
+
   // True once per batch for each kind of failure (a small number) and table: the
   // caller reports that failure the first time only.
   bool take_report_slot(unsigned kind, bool use2016);
@@ -43,6 +49,7 @@ class ZipStore {
   std::string path_;
   Identity identity_;
   std::unique_ptr<ZipTable> tables_[2];
+  std::shared_ptr<const ZipIndex> indexes_[2];  // shared_ptr: deletes an incomplete type
   std::string errors_[2];
   bool tried_[2] = {false, false};
   bool in_batch_ = false;

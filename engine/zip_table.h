@@ -70,6 +70,12 @@ class ZipTable {
     return index_full_ ? row_of_hashed(zip_number_key(zip)) : kNoRow;
   }
 
+  // Hints that the row of a zip number, then a row's point, will be wanted soon.
+  void prefetch_zip_number(std::uint32_t zip) const { __builtin_prefetch(&index_[zip]); }
+  void prefetch_point(std::int32_t r) const {
+    if (r >= 0) __builtin_prefetch(&points_[static_cast<std::size_t>(r)]);
+  }
+
   const ZipRow& row(std::int32_t r) const { return rows_[static_cast<std::size_t>(r)]; }
   const ZipPoint& point(std::int32_t r) const { return points_[static_cast<std::size_t>(r)]; }
 

@@ -169,19 +169,18 @@ TEST_F(RunTest, CommandsInTheMiddleOfARun) {
   Yielder::setAlwaysForTesting(true);
   fill({"03053", "92018", "60628", "03053"});
   int step = 0;
-  // Runs at every yield of the run, which yields once per entry here.
+  // Runs at the yields of the run, which yields once per entry here.
   QTimer ticker;
   QObject::connect(&ticker, &QTimer::timeout, [&] {
     if (!form().runInProgress()) return;
-    switch (step++) {
-      case 0:
-        click("PushButton1");   // busy: the list stays, the reference goes
-        click("PushButton7");   // adding works
-        click("PushButton17");  // a second run is ignored
-        break;
-      case 1:
-        click("Option5");  // takes effect from the next entry
-        break;
+    if (step == 0) {
+      click("PushButton1");   // busy: the list stays, the reference goes
+      click("PushButton7");   // adding works
+      click("PushButton17");  // a second run is ignored
+      step = 1;
+    } else if (step == 1 && form().results().size() == 1) {
+      click("Option5");  // once the first line is in: takes effect from the next entry
+      step = 2;
     }
   });
   ticker.start(0);
