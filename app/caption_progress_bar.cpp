@@ -24,7 +24,18 @@ void CaptionProgressBar::setProgressText(const QString& text) {
   if (logging_) log_.push_back({-1, text});
   if (text == caption_) return;
   caption_ = text;
+  repaintOnce();
+}
+
+void CaptionProgressBar::repaintOnce() {
+  if (repaint_pending_) return;
+  repaint_pending_ = true;
   update();
+}
+
+void CaptionProgressBar::paintEvent(QPaintEvent* event) {
+  repaint_pending_ = false;
+  QProgressBar::paintEvent(event);
 }
 
 void CaptionProgressBar::setProgressText(QLatin1StringView prefix, std::string_view name) {
@@ -42,7 +53,7 @@ void CaptionProgressBar::setProgressText(QLatin1StringView prefix, std::string_v
     caption_.resize(0);  // keeps the buffer
     caption_.append(prefix);
     caption_.append(tail);
-    update();
+    repaintOnce();
   }
   if (logging_) log_.push_back({-1, caption_});
 }

@@ -28,7 +28,15 @@ class CaptionProgressBar : public QProgressBar, public Progress {
   void startLog() { log_.clear(), logging_ = true; }
   const std::vector<Entry>& log() const { return log_; }
 
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
  private:
+  // Asks for one repaint however many captions are set before it happens: a run sets
+  // one per entry, thousands between two frames.
+  void repaintOnce();
+
+  bool repaint_pending_ = false;
   double value_ = 0;
   QString caption_ = kProgressIdleText;
   bool logging_ = false;

@@ -1,6 +1,8 @@
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTimer>
 
 #include "caption_progress_bar.h"
@@ -31,6 +33,21 @@ TEST_F(RunTest, ConsecutiveModeOnTheSample) {
   for (std::size_t i = 0; i < 2; ++i) EXPECT_TRUE(form().results().isChecked(i));
   EXPECT_EQ(form().pointer().value(), kPointerArrow);
   EXPECT_FALSE(form().runInProgress());
+}
+
+// The view lays its rows out at every announcement: a run tells it of new rows a few
+// times a second, not once per row.
+TEST_F(RunTest, ARunAnnouncesRowsAFewTimesASecond) {
+  start();
+  for (int i = 0; i < 100000; ++i) form().zipList().append(i % 2 ? "03053" : "92018");
+  form().zipList().flush();
+  QSignalSpy announced(&form().results(), &QAbstractItemModel::rowsInserted);
+  QElapsedTimer clock;
+  clock.start();
+  prompt.expectMessage("Done.");
+  run();
+  EXPECT_EQ(form().results().rowCount(), 99999);
+  EXPECT_LE(announced.count(), 2 + clock.elapsed() / 200);
 }
 
 TEST_F(RunTest, ReferenceModeWithEachWording) {
