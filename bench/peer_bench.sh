@@ -131,7 +131,8 @@ bench_run() {
   for ((r = 1; r <= rounds; r++)); do
     t0=$(now)
     # Exit status 1 only says some comparisons had no distance (zero coordinates).
-    "${words[@]}" > "$scratch/ours_run_out.txt" || (($? == 1)) || die "ours failed: ${words[*]}"
+    "${words[@]}" > "$scratch/ours_run_out.txt" 2> "$scratch/ours_run_err.txt" || (($? == 1)) ||
+      die "ours failed: ${words[*]} ($(head -c 300 "$scratch/ours_run_err.txt"))"
     t1=$(now)
     ours=$(calc "$pairs / ($t1 - $t0)")
     t0=$(now)
@@ -147,7 +148,8 @@ bench_run() {
   done
   echo "median ours/peer (peer inside node): $(calc "$(median "${in_ratios[@]}")" 2)"
   echo "median ours/peer (peer whole process): $(calc "$(median "${whole_ratios[@]}")" 2)"
-  echo "output lines: ours $(wc -l < "$scratch/ours_run_out.txt"), peer $(wc -l < "$scratch/peer_run_out.txt")"
+  echo "output lines: ours $(wc -l < "$scratch/ours_run_out.txt"), peer $(wc -l < "$scratch/peer_run_out.txt");" \
+    "ours' messages: $scratch/ours_run_err.txt"
 }
 
 bench_within() {
