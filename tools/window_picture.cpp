@@ -41,7 +41,9 @@ int main(int argc, char** argv) {
   window.PushButton17_Click();
   settle(500);
   const QPixmap picture = window.screen()->grabWindow(window.winId());
-  if (printed.count() != 0 || picture.isNull() || !picture.save(QString::fromLocal8Bit(argv[2]))) {
+  // The run's closing "Done." is printed, not shown; a run without results is no picture.
+  if (window.results().size() == 0 || picture.isNull() ||
+      !picture.save(QString::fromLocal8Bit(argv[2]))) {
     std::fprintf(stderr, "window_picture: no picture written to %s\n", argv[2]);
     return 1;
   }
