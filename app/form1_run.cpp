@@ -3,7 +3,7 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QTreeView>
+#include <QTableView>
 #include <optional>
 
 #include "caption_progress_bar.h"
@@ -62,8 +62,8 @@ class PendingComparisons {
 
 }  // namespace
 
-void Form1::appendResult(std::string line) {
-  results_->append(std::move(line), true);
+void Form1::appendResult(std::string_view line) {
+  results_->append(line, true);
 }
 
 void Form1::flushResults() {
@@ -92,9 +92,8 @@ void Form1::PushButton17_Click() {
   // the options during the run takes effect from the entry where it was seen.
   PendingComparisons pending;
   auto compare_pending = [&] {
-    trap.line(130, [&] {
-      pending.run(engine_, [this](std::string_view line) { appendResult(std::string(line)); });
-    });
+    trap.line(130,
+              [&] { pending.run(engine_, [this](std::string_view line) { appendResult(line); }); });
   };
   // The view hears of new rows a few times a second: each announcement makes it lay
   // out its rows again, which costs more than the comparisons themselves.
@@ -115,9 +114,7 @@ void Form1::PushButton17_Click() {
       const double m = static_cast<double>(zip_list_->size());
       progress_->setProgressValue(static_cast<double>(i + 1) / m * 100.0);
       const std::string_view name = file_name_part(zip_list_->text(i));
-      progress_->setProgressText(
-          QStringLiteral("Processing: ") +
-          QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+      progress_->setProgressText(QLatin1StringView("Processing: "), name);
     });
     yield.maybe();
     if (closing_) return;  // the window closed: the program ends without another word
