@@ -44,6 +44,10 @@ done
 for f in "${files[@]}"; do
   [[ -e "$root/$f" ]] || fail "the package lacks /$f"
 done
+for size in 16 22 24 32 48 64 128 256; do
+  png="$root/usr/share/icons/hicolor/${size}x${size}/apps/com.kelvarin.Quorvane.png"
+  [[ $(file -b "$png") == "PNG image data, $size x $size,"* ]] || fail "$png is not $size pixels"
+done
 ! grep -rqF "$build" "$root" || fail "the package names the build folder $build"
 
 # Settings go to a scratch home; the build folder is not on any path the copy uses.
