@@ -7,6 +7,22 @@
 
 namespace quorvane {
 
+void ZipStore::adopt(bool use2016, std::unique_ptr<ZipTable> table) {
+  const Identity now = identify(path_);
+  if (!(now == identity_)) {
+    identity_ = now;
+    for (int i = 0; i < 2; ++i) {
+      tables_[i].reset();
+      errors_[i].clear();
+      tried_[i] = false;
+    }
+  }
+  const int i = use2016 ? 1 : 0;
+  tables_[i] = std::move(table);
+  errors_[i].clear();
+  tried_[i] = true;
+}
+
 ZipStore::Identity ZipStore::identify(const std::string& path) {
   Identity id;
   struct stat st {};

@@ -17,6 +17,10 @@ class ZipStore {
   explicit ZipStore(std::string path) : path_(std::move(path)) {}
   const std::string& path() const { return path_; }
 
+  // Serves a table's lookups from rows read some other way (a few rows of the file's
+  // table, read by key) for as long as the file stays unchanged.
+  void adopt(bool use2016, std::unique_ptr<ZipTable> table);
+
   void begin_batch();
   void end_batch() { in_batch_ = false; }
   bool in_batch() const { return in_batch_; }
