@@ -54,6 +54,7 @@ void TextListModel::setChecked(std::size_t row, bool on) {
 void TextListModel::append(std::string text, bool checked) {
   texts_.push_back(std::move(text));
   checks_.push_back(checked);
+  ++changes_;
 }
 
 void TextListModel::flush() {
@@ -71,6 +72,7 @@ void TextListModel::removeAt(std::size_t row) {
   texts_.erase(texts_.begin() + static_cast<std::ptrdiff_t>(row));
   checks_.erase(checks_.begin() + static_cast<std::ptrdiff_t>(row));
   announced_ = static_cast<int>(texts_.size());
+  ++changes_;
   endRemoveRows();
 }
 
@@ -79,6 +81,7 @@ void TextListModel::clear() {
   std::vector<std::string>().swap(texts_);
   std::vector<unsigned char>().swap(checks_);
   announced_ = 0;
+  ++changes_;
   endResetModel();
 }
 

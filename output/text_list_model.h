@@ -42,6 +42,7 @@ class TextListModel : public QAbstractListModel, public ListSource {
   std::size_t rows() const override { return texts_.size(); }
   std::string_view cell(std::size_t row, int) const override { return texts_[row]; }
   bool checked(std::size_t row) const override { return isChecked(row); }
+  std::uint64_t changes() const override { return changes_; }
 
  private:
   std::string heading_;
@@ -49,6 +50,7 @@ class TextListModel : public QAbstractListModel, public ListSource {
   std::vector<std::string> texts_;
   std::vector<unsigned char> checks_;
   int announced_ = 0;  // rows the views know of
+  std::uint64_t changes_ = 0;
 };
 
 }  // namespace quorvane

@@ -106,12 +106,16 @@ bool XlsxSpreadsheet::show(QString* error) {
 }
 
 void write_sheet(const ListSource& list, Spreadsheet& sheet, Yielder& yield) {
+  static constexpr char kChanged[] =
+      "The results list changed while the workbook was being written, so it was not opened. "
+      "Save again to send the list as it is now.";
+  const std::uint64_t changes = list.changes();
   const int columns = list.columns();
   if (list.rows() > 0) {
     int k = 1;
     for (int c = 0; c < columns; ++c) {
       yield.maybe();
-      if (list.rows() == 0) break;
+      check_unchanged(list, changes, c == 0 ? 122 : 124, kChanged);
       if (!list.cell(0, c).empty()) sheet.setCell(1, k++, list.header(c));
     }
   }
@@ -119,7 +123,7 @@ void write_sheet(const ListSource& list, Spreadsheet& sheet, Yielder& yield) {
   std::string cleaned;
   for (std::size_t r = 0; r < rows; ++r) {
     yield.maybe();
-    if (r >= list.rows()) break;
+    check_unchanged(list, changes, 140, kChanged);
     if (!list.checked(r)) continue;
     int k = 1;
     for (int c = 0; c < columns; ++c) {

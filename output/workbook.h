@@ -43,7 +43,8 @@ class XlsxSpreadsheet : public Spreadsheet {
 
 // The sheet layout: headers in row 1 where row 1 of the list has text, list row r in
 // sheet row r + 1 for checked rows, empty texts skipped and later texts moved left,
-// "=" removed from the second column on, then the columns fitted.
+// "=" removed from the second column on, then the columns fitted. Throws ListChanged
+// when the list changes while it yields.
 void write_sheet(const ListSource& list, Spreadsheet& sheet, Yielder& yield);
 
 // Whether the desktop has a program for .xlsx files, or for .xltx templates
