@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QTreeView>
 #include <QUrl>
+#include <limits>
 
 #include "caption_progress_bar.h"
 #include "option_button.h"
@@ -160,6 +161,7 @@ void Form1::buildControls() {
   }
   text1_ = new QLineEdit(frames_[1]);
   text1_->setObjectName(QStringLiteral("Text1"));
+  text1_->setMaxLength(std::numeric_limits<int>::max());  // Qt's default stops at 32767
   text1_->setGeometry(twips(5760, 570, 1215, 375));
   make_button(frames_[3], 8, "?", twips(6840, 300, 720, 405));
 

@@ -2,9 +2,11 @@
 #include <QEnterEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QTest>
+#include <QTreeView>
 
 #include "gui_test_base.h"
 #include "pointer_events.h"
@@ -85,15 +87,81 @@ TEST_F(GuiTest, LeavingTheReferenceBoxChecksItsFirstFiveCharacters) {
   }
 }
 
-TEST_F(GuiTest, FocusLeavingTheBoxRunsTheCheck) {
-  start();
-  click("Option2");
-  auto* text1 = widget<QLineEdit>("Text1");
-  text1->setText("x1");
+// "12a45" typed into the reference box, which has the focus of the active window.
+class ReferenceBoxFocusTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    start();
+    click("Option2");
+    form().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+    text1 = widget<QLineEdit>("Text1");
+    text1->setFocus(Qt::MouseFocusReason);
+    QTest::keyClicks(text1, "12a45");
+    ASSERT_TRUE(text1->hasFocus());
+  }
+  void expectRefused() {
+    prompt.verify();
+    EXPECT_EQ(text1->text(), "");
+    EXPECT_EQ(stored("Text1"), "");
+    EXPECT_TRUE(text1->hasFocus());
+  }
+  void expectKept() {
+    prompt.verify();  // no "Must be numeric."
+    EXPECT_EQ(text1->text(), "12a45");
+    EXPECT_EQ(stored("Text1"), "12a45");
+  }
+  QLineEdit* text1 = nullptr;
+};
+
+TEST_F(ReferenceBoxFocusTest, TabToTheNextControlChecksIt) {
   prompt.expectMessage("Must be numeric.");
-  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-  QApplication::sendEvent(text1, &out);
-  EXPECT_EQ(text1->text(), "");
+  QTest::keyClick(text1, Qt::Key_Tab);
+  expectRefused();
+}
+
+TEST_F(ReferenceBoxFocusTest, ClickOnAnotherControlChecksIt) {
+  prompt.expectMessage("Must be numeric.");
+  auto* list = widget<QTreeView>("ListView1");
+  QTest::mouseClick(list->viewport(), Qt::LeftButton);
+  expectRefused();
+}
+
+TEST_F(ReferenceBoxFocusTest, AnotherWindowTakingTheFocusDoesNot) {
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  EXPECT_FALSE(text1->hasFocus());
+  expectKept();
+  form().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+  EXPECT_TRUE(text1->hasFocus());
+  expectKept();
+}
+
+TEST_F(ReferenceBoxFocusTest, MessageBoxOverTheWindowDoesNot) {
+  QMessageBox box(QMessageBox::NoIcon, "Quorvane", "Done.", QMessageBox::Ok, &form());
+  box.open();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+  expectKept();
+  box.accept();
+}
+
+TEST_F(ReferenceBoxFocusTest, ClosingTheWindowDoesNot) {
+  form().close();
+  expectKept();
+}
+
+TEST_F(GuiTest, ReferenceBoxHasNoLengthLimit) {
+  const QString long_text(40000, QLatin1Char('7'));
+  store("Text1", long_text);
+  start();
+  EXPECT_EQ(widget<QLineEdit>("Text1")->text(), long_text);
+  click("Option2");
+  QTest::keyClicks(widget<QLineEdit>("Text1"), "8");
+  EXPECT_EQ(stored("Text1").size(), 40001);
 }
 
 TEST_F(GuiTest, DatabaseHelpButton) {
