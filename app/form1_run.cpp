@@ -14,6 +14,16 @@
 #include "yielder.h"
 
 namespace quorvane {
+namespace {
+
+// The run's caption names an entry by its part after the last backslash; a slash is
+// part of the entry like any other character.
+std::string_view after_last_backslash(std::string_view entry) {
+  const std::size_t at = entry.rfind('\\');
+  return at == std::string_view::npos ? entry : entry.substr(at + 1);
+}
+
+}  // namespace
 
 void Form1::appendResult(std::string line) {
   results_->append(std::move(line), true);
@@ -57,7 +67,7 @@ void Form1::PushButton17_Click() {
     trap.line(116, [&] {
       const double m = static_cast<double>(zip_list_->size());
       progress_->setProgressValue(static_cast<double>(i + 1) / m * 100.0);
-      const std::string_view name = file_name_part(zip_list_->text(i));
+      const std::string_view name = after_last_backslash(zip_list_->text(i));
       progress_->setProgressText(
           QStringLiteral("Processing: ") +
           QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));

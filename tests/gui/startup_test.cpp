@@ -189,6 +189,27 @@ TEST_F(GuiTest, UnreadableSettingsFileGivesDefaultsAndOneMessage) {
   EXPECT_EQ(stored("Option4"), "True");
 }
 
+TEST_F(GuiTest, EveryUnreadableSettingsFileIsKeptUnderANameOfItsOwn) {
+  const QString file = QString::fromStdString(dir_.file("config/Kelvarin.ini"));
+  const QString aside[] = {file + ".unreadable", file + ".unreadable.2", file + ".unreadable.3"};
+  for (const QString& name : aside) {
+    QDir().mkpath(file);  // a folder cannot be read as the settings file
+    write_file((file + "/mark").toStdString(), name.toStdString());
+    prompt.expectMessage(QStringLiteral("The settings file %1 could not be read. Quorvane starts "
+                                        "with its default settings; the unreadable file was kept "
+                                        "as %2.")
+                             .arg(file, name));
+    SettingsStore store;
+    prompt.message(store.problem());
+    prompt.verify();
+  }
+  for (const QString& name : aside) {
+    QFile mark(name + "/mark");
+    ASSERT_TRUE(mark.open(QIODevice::ReadOnly)) << name.toStdString();
+    EXPECT_EQ(mark.readAll(), name.toUtf8());
+  }
+}
+
 TEST_F(GuiTest, GarbageInTheSettingsIsOneReportPerValue) {
   QDir().mkpath(QString::fromStdString(dir_.file("config")));
   write_file(dir_.file("config/Kelvarin.ini"),
