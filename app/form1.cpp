@@ -50,7 +50,8 @@ Form1Environment Form1Environment::desktop(const QString& folder) {
   env.newSpreadsheet = [] {
     // Where the spreadsheet program takes templates, the workbook opens untitled.
     return std::make_unique<XlsxSpreadsheet>(new_workbook_path(), open_in_desktop,
-                                             spreadsheet_template_program_present());
+                                             spreadsheet_template_program_present(),
+                                             QLocale().decimalPoint().toStdString());
   };
   return env;
 }
