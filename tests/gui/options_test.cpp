@@ -175,6 +175,7 @@ TEST_F(GuiTest, DatabaseHelpButton) {
 
 TEST_F(GuiTest, PointerOverButtonsAndSurfaces) {
   Form1& f = start();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
   const char* buttons[] = {"PushButton1",  "PushButton2", "PushButton3", "PushButton4",
                            "PushButton5",  "PushButton6", "PushButton7", "PushButton8",
                            "PushButton13", "PushButton17"};
@@ -200,6 +201,43 @@ TEST_F(GuiTest, PointerOverButtonsAndSurfaces) {
   move_over(widget<QWidget>("PushButton6"));
   move_over(widget<QWidget>("Frame1"));
   EXPECT_EQ(f.pointer().value(), kPointerHourglass);
+}
+
+TEST_F(GuiTest, PointerFollowsRealMovesOverTheWindow) {
+  Form1& f = start();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+  auto move_to = [&](const char* name) {
+    move_over(std::string(name) == "Form1" ? &f : widget<QWidget>(name));
+  };
+  struct Step {
+    const char* over;
+    int pointer;
+  };
+  const Step steps[] = {
+      {"PushButton17", kPointerHand},
+      {"Option3", kPointerHand},  // straight from a button onto an option in a frame: kept
+      {"Frame2", kPointerArrow},
+      {"PushButton4", kPointerHand},
+      {"ProgressBar1", kPointerHand},  // no handler: kept
+      {"ListView2", kPointerArrow},
+      {"PushButton8", kPointerHand},  // a button inside a frame
+      {"Option7", kPointerHand},
+      {"Text1", kPointerArrow},
+      {"PushButton6", kPointerHand},
+      {"Form1", kPointerArrow},
+      {"PushButton1", kPointerHand},
+      {"Option1", kPointerHand},
+      {"ListView1", kPointerArrow},
+  };
+  for (const auto& s : steps) {
+    move_to(s.over);
+    EXPECT_EQ(f.pointer().value(), s.pointer) << "over " << s.over;
+  }
+  f.pointer().set(kPointerHourglass);
+  for (const char* name : {"PushButton6", "Frame1", "ListView2"}) {
+    move_to(name);
+    EXPECT_EQ(f.pointer().value(), kPointerHourglass) << "over " << name;
+  }
 }
 
 }  // namespace
