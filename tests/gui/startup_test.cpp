@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTest>
 #include <QTreeView>
 
 #include "caption_progress_bar.h"
@@ -217,6 +218,27 @@ TEST_F(GuiTest, GarbageInTheSettingsIsOneReportPerValue) {
   prompt.expectErrorReport("at line 152");
   Form1& f = start();
   EXPECT_EQ(option_states(this, f)[2], true);
+}
+
+TEST_F(GuiTest, MessageBoxesShowTheirWholeTitleInTheWindowsFont) {
+  Form1& f = start();
+  struct Row {
+    QMessageBox::Icon icon;
+    const char* title;
+    const char* text;
+  };
+  const Row rows[] = {{QMessageBox::NoIcon, "Quorvane", "Done."},
+                      {QMessageBox::Warning, "Application Error", "x"}};
+  for (const auto& r : rows) {
+    auto box = make_message_box(r.icon, r.title, r.text, &f);
+    box->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get()));
+    EXPECT_EQ(box->font(), f.font()) << r.title;
+    QFont bold = f.font();
+    bold.setBold(true);
+    EXPECT_GE(box->width(), QFontMetrics(bold).horizontalAdvance(r.title) + kTitleBarButtons)
+        << r.title;
+  }
 }
 
 TEST_F(GuiTest, ApplicationTitleDropsWordsPast40Characters) {
