@@ -74,8 +74,7 @@ TEST_F(ResultsTest, SheetRowLimitCountsUpToTheLastCheckedResult) {
   for (std::size_t i = 0; i < kSheetRows; ++i) form().results().append("x", i == 0);
   form().results().flush();
   click("PushButton13");  // only the first is checked: it fits
-  const std::map<std::pair<int, int>, std::string> expected = {{{1, 1}, "Results"},
-                                                               {{2, 1}, "x"}};
+  const std::map<std::pair<int, int>, std::string> expected = {{{1, 1}, "Results"}, {{2, 1}, "x"}};
   EXPECT_EQ(sheet_cells, expected);
   form().results().setChecked(kSheetRows - 1, true);
   prompt.expectMessage(
