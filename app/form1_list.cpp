@@ -3,7 +3,7 @@
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLineEdit>
-#include <QTreeView>
+#include <QTableView>
 
 #include "error_trap.h"
 #include "form1.h"
@@ -17,7 +17,7 @@ namespace {
 constexpr char kForm[] = "Form1";
 
 // The selected row of a list view, or -1.
-int selected_row(QTreeView* view) {
+int selected_row(QTableView* view) {
   const QModelIndexList rows = view->selectionModel()->selectedRows();
   return rows.isEmpty() ? -1 : rows.first().row();
 }

@@ -10,7 +10,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QTreeView>
+#include <QTableView>
 #include <QUrl>
 
 #include "app_icon.h"
@@ -219,7 +219,7 @@ bool Form1::focusMovesToAnotherControl(const QFocusEvent& event) const {
   return next && next != text1_ && next->window() == this;
 }
 
-bool Form1::isNumeric(const std::string& text) const {
+bool Form1::isNumeric(std::string_view text) const {
   return is_numeric(text, decimal_separator_, group_separator_);
 }
 
@@ -231,7 +231,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     ListView1_Remove();
     return true;
   } else if (event->type() == QEvent::MouseButtonDblClick) {
-    for (QTreeView* view : {list_view1_, list_view2_}) {
+    for (QTableView* view : {list_view1_, list_view2_}) {
       if (watched != view->viewport()) continue;
       // The item under the pointer is the one double-clicked, selected or not yet.
       const QModelIndex under =

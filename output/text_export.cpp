@@ -11,6 +11,7 @@
 #include <cstring>
 #include <vector>
 
+#include "aligned_text.h"
 #include "error_trap.h"
 #include "file_size_signal.h"
 #include "text.h"
@@ -27,7 +28,6 @@ class ChunkWriter {
   explicit ChunkWriter(QIODevice& out) : out_(out) { buf_.reserve(kChunk + 4096); }
   void line(const std::string& s) {
     buf_.append(s.data(), static_cast<qsizetype>(s.size()));
-    buf_.append("\r\n", 2);
     if (buf_.size() >= kChunk) flush();
   }
   bool flush() {
@@ -48,13 +48,6 @@ class ChunkWriter {
   bool ok_ = true;
 };
 
-void append_padded(std::string& line, std::string_view text, std::size_t width) {
-  line += text;
-  const std::size_t n = char_count(text);
-  if (width > n) line.append(width - n, ' ');
-  line += '\t';
-}
-
 }  // namespace
 
 bool write_spaced(const ListSource& list, QIODevice& out, Progress* progress,
@@ -72,12 +65,13 @@ bool write_spaced(const ListSource& list, QIODevice& out, Progress* progress,
   const int columns = list.columns();
   std::vector<std::size_t> widths;
   for (int c = 0; c < columns; ++c) {
-    std::size_t w = char_count(list.header(c));
+    std::size_t w = 0;
+    widen_column(w, list.header(c));
     const std::size_t rows = list.rows();
     for (std::size_t r = 0; r < rows; ++r) {
       yield.maybe();
       check_unchanged(list, changes, c == 0 ? 126 : 130, kChangedWhileSaving);
-      w = std::max(w, char_count(list.cell(r, c)));
+      widen_column(w, list.cell(r, c));
     }
     widths.push_back(w);
   }
@@ -85,7 +79,8 @@ bool write_spaced(const ListSource& list, QIODevice& out, Progress* progress,
 
   ChunkWriter writer(out);
   std::string line;
-  for (int c = 0; c < columns; ++c) append_padded(line, list.header(c), widths[c]);
+  for (int c = 0; c < columns; ++c) append_aligned_cell(line, list.header(c), widths[c]);
+  end_aligned_line(line);
   writer.line(line);
   if (!writer.ok()) {
     *failed_line = 170;
@@ -100,7 +95,8 @@ bool write_spaced(const ListSource& list, QIODevice& out, Progress* progress,
     check_unchanged(list, changes, 188, kChangedWhileSaving);
     if (!list.checked(r)) continue;
     line.clear();
-    for (int c = 0; c < columns; ++c) append_padded(line, list.cell(r, c), widths[c]);
+    for (int c = 0; c < columns; ++c) append_aligned_cell(line, list.cell(r, c), widths[c]);
+    end_aligned_line(line);
     if (progress) {
       // The count is read afresh, as the list may have changed; past 100 is held at 100.
       const std::size_t m = list.rows();

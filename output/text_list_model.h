@@ -1,7 +1,8 @@
 #pragma once
-// A compact list model for a million rows: one UTF-8 text and one check mark a row, no
-// object per row. Appends are collected and announced to views in one step (flush),
-// so a run that appends row by row does not make the view lay out row by row.
+// A compact list model for a million rows: the rows' UTF-8 texts one after another in
+// one buffer, an offset and a check mark a row, no object per row. Appends are
+// collected and announced to views in one step (flush), so a run that appends row by
+// row does not make the view lay out row by row.
 #include <QAbstractListModel>
 #include <string>
 #include <vector>
@@ -25,29 +26,35 @@ class TextListModel : public QAbstractListModel, public ListSource {
   QVariant headerData(int section, Qt::Orientation o, int role) const override;
 
   // The list itself, appends included that views have not been told of yet.
-  std::size_t size() const { return texts_.size(); }
-  const std::string& text(std::size_t row) const { return texts_[row]; }
+  std::size_t size() const { return ends_.size(); }
+  // Valid until the list next changes.
+  std::string_view text(std::size_t row) const {
+    const std::size_t start = row == 0 ? 0 : ends_[row - 1];
+    return std::string_view(buffer_).substr(start, ends_[row] - start);
+  }
   bool isChecked(std::size_t row) const { return checks_[row] != 0; }
   void setChecked(std::size_t row, bool on);
-  void append(std::string text, bool checked = false);
+  void append(std::string_view text, bool checked = false);
+  void reserve(std::size_t rows, std::size_t bytes);
   void removeAt(std::size_t row);
   void clear();
   // Tells the views about the rows appended since the last flush.
   void flush();
-  std::vector<std::string> texts() const { return texts_; }
+  std::vector<std::string> texts() const;
 
   // ListSource
   int columns() const override { return 1; }
   std::string header(int) const override { return heading_; }
-  std::size_t rows() const override { return texts_.size(); }
-  std::string_view cell(std::size_t row, int) const override { return texts_[row]; }
+  std::size_t rows() const override { return ends_.size(); }
+  std::string_view cell(std::size_t row, int) const override { return text(row); }
   bool checked(std::size_t row) const override { return isChecked(row); }
   std::uint64_t changes() const override { return changes_; }
 
  private:
   std::string heading_;
   bool checkable_;
-  std::vector<std::string> texts_;
+  std::string buffer_;             // every row's text, one after another
+  std::vector<std::size_t> ends_;  // where each row's text ends in the buffer
   std::vector<unsigned char> checks_;
   int announced_ = 0;  // rows the views know of
   std::uint64_t changes_ = 0;

@@ -7,8 +7,8 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QTableView>
 #include <QTest>
-#include <QTreeView>
 
 #include "caption_progress_bar.h"
 #include "gui_test_base.h"
@@ -40,7 +40,7 @@ class ExportChangeTest : public GuiTest {
     }
     // A double-click removes a result once another command has reset the pointer.
     form().pointer().set(kPointerArrow);
-    auto* view = widget<QTreeView>("ListView2");
+    auto* view = widget<QTableView>("ListView2");
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
                        view->visualRect(view->model()->index(0, 0)).center());
   }

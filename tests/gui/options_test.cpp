@@ -5,8 +5,8 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
-#include <QTreeView>
 
 #include "gui_test_base.h"
 #include "pointer_events.h"
@@ -123,7 +123,7 @@ TEST_F(ReferenceBoxFocusTest, TabToTheNextControlChecksIt) {
 
 TEST_F(ReferenceBoxFocusTest, ClickOnAnotherControlChecksIt) {
   prompt.expectMessage("Must be numeric.");
-  auto* list = widget<QTreeView>("ListView1");
+  auto* list = widget<QTableView>("ListView1");
   QTest::mouseClick(list->viewport(), Qt::LeftButton);
   expectRefused();
 }
