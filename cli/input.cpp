@@ -67,7 +67,7 @@ bool read_one(const std::string& name, const ListReader::EntryFn& entry,
   const int read_error = n < 0 ? errno : 0;
   if (fd != STDIN_FILENO) ::close(fd);
   if (read_error) return cannot_read(name, std::strerror(read_error));
-  reader.finish(entry);
+  reader.finish(entry, /*final_lf_ends_line=*/true);
   switch (reader.state()) {
     case ListReader::State::NotText:
       return cannot_read(name, "it is not a text file (a NUL byte follows the entries read)");

@@ -133,11 +133,11 @@ bool ListReader::feed(std::string_view bytes, const EntryFn& entry) {
   return true;
 }
 
-bool ListReader::finish(const EntryFn& entry) {
+bool ListReader::finish(const EntryFn& entry, bool final_lf_ends_line) {
   if (state_ != State::Reading) return false;
   // A last line without a line end is still an entry; so is the empty piece after a
-  // final LF, which ends no line.
-  if (!pending_.empty() || after_lone_lf_) deliver(pending_, entry);
+  // final LF, which ends no line, unless the caller reads LF as a line's end.
+  if (!pending_.empty() || (after_lone_lf_ && !final_lf_ends_line)) deliver(pending_, entry);
   pending_.clear();
   after_lone_lf_ = false;
   return true;

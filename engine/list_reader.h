@@ -35,8 +35,10 @@ class ListReader {
   // Returns false, after the entries before the fault, once the input proved not to be a
   // list; later calls then do nothing.
   bool feed(std::string_view bytes, const EntryFn& entry);
-  // The end of the input: the entries that only its end completes.
-  bool finish(const EntryFn& entry);
+  // The end of the input: the entries that only its end completes. The window takes
+  // the empty piece after a final lone LF as an entry; text files from the usual tools
+  // end every line with an LF, and `final_lf_ends_line` reads them that way.
+  bool finish(const EntryFn& entry, bool final_lf_ends_line = false);
 
   State state() const { return state_; }
   // Entries delivered so far.

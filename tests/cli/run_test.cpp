@@ -93,13 +93,12 @@ TEST_F(Cli, ModesWordingsUnitsAndInputs) {
            "90210\r\n",
            "03053 to 92018: 2555.89 miles\n92018 to 90210: 88.52 miles\n"
            "90210 to 60628: 1748.5 miles\n60628 to 10001: 709.82 miles\n"},
-          // As in the window, the piece after a final LF is an entry: the last zip code is
-          // compared with it.
+          // A final LF ends the last line, as in any text file from the usual tools.
           {"final LF",
            {"run", "--wording", "zips"},
            "03053\n92018\n",
-           "03053 to 92018: 2555.89 miles\nNo details found for zip code: \n",
-           1},
+           "03053 to 92018: 2555.89 miles\n",
+           0},
       },
       cli);
 }
