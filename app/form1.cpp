@@ -9,6 +9,7 @@
 #include <QRandomGenerator>
 #include <QTableView>
 #include <QUrl>
+#include <limits>
 
 #include "caption_progress_bar.h"
 #include "option_button.h"
@@ -57,7 +58,8 @@ Form1Environment Form1Environment::desktop(const QString& folder) {
   env.newSpreadsheet = [] {
     // Where the spreadsheet program takes templates, the workbook opens untitled.
     return std::make_unique<XlsxSpreadsheet>(new_workbook_path(), open_in_desktop,
-                                             spreadsheet_template_program_present());
+                                             spreadsheet_template_program_present(),
+                                             QLocale().decimalPoint().toStdString());
   };
   return env;
 }
@@ -168,6 +170,7 @@ void Form1::buildControls() {
   }
   text1_ = new QLineEdit(frames_[1]);
   text1_->setObjectName(QStringLiteral("Text1"));
+  text1_->setMaxLength(std::numeric_limits<int>::max());  // Qt's default stops at 32767
   text1_->setGeometry(twips(5760, 570, 1215, 375));
   make_button(frames_[3], 8, "?", twips(6840, 300, 720, 405));
 

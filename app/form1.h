@@ -11,6 +11,7 @@
 #include "workbook.h"
 #include "zip_distance.h"
 
+class QFocusEvent;
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -102,6 +103,7 @@ class Form1 : public QWidget {
   void appendResult(std::string_view line);
   void flushResults();
   bool isNumeric(std::string_view text) const;
+  bool focusMovesToAnotherControl(const QFocusEvent& event) const;
 
   Form1Environment env_;
   std::unique_ptr<SettingsStore> settings_;

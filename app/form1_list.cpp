@@ -10,7 +10,6 @@
 #include "list_file.h"
 #include "prompt.h"
 #include "text.h"
-#include "yielder.h"
 
 namespace quorvane {
 namespace {
@@ -51,14 +50,9 @@ void Form1::PushButton3_Click() {
   if (chosen.size() == 1) {
     trap.line(110, [&] { load_list_file(chosen.first()); });
   } else {
-    // Several files come from one folder: the folder joined with each file's name.
-    const QString folder = QFileInfo(chosen.first()).path();
-    for (const QString& chosen_path : chosen) {
-      trap.line(116, [&] {
-        const QString joined = folder + QLatin1Char('/') + QFileInfo(chosen_path).fileName();
-        load_list_file(QString::fromStdString(collapse_backslashes(joined.toStdString())));
-      });
-    }
+    // The dialog gives each file's whole path; taken apart and joined again, a name
+    // holding a backslash would name another file.
+    for (const QString& path : chosen) trap.line(116, [&] { load_list_file(path); });
   }
   pointer_.set(kPointerArrow);
 }
@@ -83,9 +77,10 @@ void Form1::load_list_file(const QString& path) {
     throw RuntimeError(57, "Cannot read " + shown + ": " + file.errorString().toStdString());
   file.close();
 
-  Yielder yield([this] { zip_list_->flush(); });
-  const bool text = split_list_entries(
-      bytes, [this](std::string&& e) { zip_list_->append(std::move(e)); }, [&] { yield.maybe(); });
+  // No yield while loading: a close or another command in the middle would see half a
+  // file (and a million lines take a fraction of a second).
+  const bool text =
+      split_list_entries(bytes, [this](std::string&& e) { zip_list_->append(std::move(e)); });
   zip_list_->flush();
   if (!text)
     throw RuntimeError(62, "Cannot read " + shown +

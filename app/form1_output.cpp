@@ -45,30 +45,45 @@ void Form1::PushButton13_Click() {
     return;
   }
   if (results_->size() == 0) return;
-  // List row r goes to sheet row r + 1, below the header row.
-  if (results_->size() + 1 > kSheetRows) {
+  // List row r goes to sheet row r + 1, below the header row; unchecked rows keep their
+  // (empty) sheet rows, so the last checked row decides whether the sheet is big enough.
+  std::size_t last_checked = results_->size();
+  while (last_checked > 0 && !results_->isChecked(last_checked - 1)) --last_checked;
+  if (last_checked + 1 > kSheetRows) {
     Prompt::instance().message(
-        QStringLiteral("There are %1 results, more than the %2 rows a worksheet holds. Save them "
-                       "as a text file instead.")
-            .arg(results_->size())
-            .arg(kSheetRows));
+        QStringLiteral("The last checked result would go to row %1 of the worksheet, but a "
+                       "worksheet has %2 rows: the header and %3 results. Clear the check marks "
+                       "past result %3, or save the results as a text file instead.")
+            .arg(last_checked + 1)
+            .arg(kSheetRows)
+            .arg(kSheetRows - 1));
     return;
   }
   pointer_.set(kPointerHourglass);
   std::unique_ptr<Spreadsheet> sheet;
   QString error;
   bool ok = false;
-  trap.line(108, [&] {
+  trap.line(110, [&] {
     sheet = env_.newSpreadsheet ? env_.newSpreadsheet() : nullptr;
     ok = sheet && sheet->addWorkbook(&error);
     // A workbook that cannot be made is reported once, and nothing more is tried.
     if (!ok)
       throw RuntimeError(429, error.isEmpty() ? "Cannot create the workbook" : error.toStdString());
   });
+  bool written = false;
   if (ok) {
-    trap.line(112, [&] {
+    trap.line(114, [&] {
       Yielder yield;
-      write_sheet(*results_, *sheet, yield);
+      try {
+        write_sheet(*results_, *sheet, yield);
+        written = true;
+      } catch (const ListChanged& e) {
+        trap.fail(e.line(), e.what());  // and the half-written workbook is not shown
+      }
+    });
+  }
+  if (written) {
+    trap.line(172, [&] {
       if (!sheet->show(&error)) throw RuntimeError(1004, error.toStdString());
     });
   }
@@ -77,10 +92,14 @@ void Form1::PushButton13_Click() {
 
 void Form1::PushButton5_Click() {
   Trap trap(kForm, "PushButton5_Click");
+  bool copied = false;
   trap.line(100, [&] {
     Yielder yield;
     CopyListviewToClipboard(*results_, yield);
+    copied = true;
   });
+  // After a report, saying the results were copied would not be true.
+  if (!copied) return;
   trap.line(102, [] {
     Prompt::instance().message(
         QStringLiteral("Results have been copied to the clipboard.\r\rClick a text area where "

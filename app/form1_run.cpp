@@ -17,6 +17,13 @@
 namespace quorvane {
 namespace {
 
+// The run's caption names an entry by its part after the last backslash; a slash is
+// part of the entry like any other character.
+std::string_view after_last_backslash(std::string_view entry) {
+  const std::size_t at = entry.rfind('\\');
+  return at == std::string_view::npos ? entry : entry.substr(at + 1);
+}
+
 // The comparisons of a run waiting for the engine, with their zip codes.
 class PendingComparisons {
  public:
@@ -113,7 +120,7 @@ void Form1::PushButton17_Click() {
     trap.line(116, [&] {
       const double m = static_cast<double>(zip_list_->size());
       progress_->setProgressValue(static_cast<double>(i + 1) / m * 100.0);
-      const std::string_view name = file_name_part(zip_list_->text(i));
+      const std::string_view name = after_last_backslash(zip_list_->text(i));
       progress_->setProgressText(QLatin1StringView("Processing: "), name);
     });
     yield.maybe();

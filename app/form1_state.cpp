@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -200,13 +201,31 @@ void Form1::Text1_LostFocus() {
   in_lost_focus_ = false;
 }
 
+// The reference box is checked only when the user moves on to another control of this
+// window: not when another window or a message box takes the focus, nor at close,
+// which would throw away a text the user is still typing.
+bool Form1::focusMovesToAnotherControl(const QFocusEvent& event) const {
+  if (closing_) return false;
+  switch (event.reason()) {
+    case Qt::ActiveWindowFocusReason:
+    case Qt::PopupFocusReason:
+    case Qt::MenuBarFocusReason:
+      return false;
+    default:
+      break;
+  }
+  // The focus widget is already the one that takes the focus.
+  const QWidget* next = QApplication::focusWidget();
+  return next && next != text1_ && next->window() == this;
+}
+
 bool Form1::isNumeric(std::string_view text) const {
   return is_numeric(text, decimal_separator_, group_separator_);
 }
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
   if (watched == text1_ && event->type() == QEvent::FocusOut) {
-    Text1_LostFocus();
+    if (focusMovesToAnotherControl(*static_cast<QFocusEvent*>(event))) Text1_LostFocus();
   } else if (watched == list_view1_ && event->type() == QEvent::KeyPress &&
              static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
     ListView1_Remove();

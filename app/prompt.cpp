@@ -1,6 +1,7 @@
 #include "prompt.h"
 
 #include <QFileDialog>
+#include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -71,15 +72,31 @@ QString qt_file_filter(const QString& bar_filter) {
   return out.join(QStringLiteral(";;"));
 }
 
+std::unique_ptr<QMessageBox> make_message_box(QMessageBox::Icon icon, const QString& title,
+                                              const QString& text, QWidget* parent) {
+  auto box = std::make_unique<QMessageBox>(icon, title, text, QMessageBox::Ok, parent);
+  // A dialog is a window of its own and does not take its parent's font by itself.
+  if (parent) box->setFont(parent->font());
+  // Sized to its text alone, a short message ("Done.") leaves the title bar too narrow
+  // for the title, which the window manager then cuts. Title bars use a larger bold
+  // font and keep room for their buttons.
+  QFont title_font = box->font();
+  title_font.setBold(true);
+  if (title_font.pointSizeF() > 0) title_font.setPointSizeF(title_font.pointSizeF() * 1.5);
+  const int title_width = QFontMetrics(title_font).horizontalAdvance(title) + kTitleBarButtons;
+  if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
+    grid->addItem(new QSpacerItem(title_width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  return box;
+}
+
 void QtPrompt::message(const QString& text) {
-  QMessageBox box(QMessageBox::NoIcon, application_title(), text, QMessageBox::Ok, parent_);
-  box.exec();
+  make_message_box(QMessageBox::NoIcon, application_title(), text, parent_)->exec();
 }
 
 void QtPrompt::errorReport(const QString& text) {
-  QMessageBox box(QMessageBox::Warning, QStringLiteral("Application Error"), text, QMessageBox::Ok,
-                  parent_);
-  box.exec();
+  make_message_box(QMessageBox::Warning, QStringLiteral("Application Error"), text, parent_)
+      ->exec();
 }
 
 QString QtPrompt::input(const QString& prompt, const QString& title) {

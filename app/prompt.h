@@ -1,8 +1,10 @@
 #pragma once
 // Every message box, input box and file dialog of the program goes through here, so
 // that tests can script the answers.
+#include <QMessageBox>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class QWidget;
 
@@ -40,6 +42,13 @@ class QtPrompt : public Prompt {
  private:
   QWidget* parent_ = nullptr;
 };
+
+// Room kept in a message box's width for the title bar's icon and buttons, in pixels.
+inline constexpr int kTitleBarButtons = 120;
+
+// A message box with an OK button, in `parent`'s font and wide enough to show its whole title.
+std::unique_ptr<QMessageBox> make_message_box(QMessageBox::Icon icon, const QString& title,
+                                              const QString& text, QWidget* parent);
 
 // The window the Qt dialogs are centred on.
 void set_dialog_parent(QWidget* parent);

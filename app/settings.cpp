@@ -14,6 +14,16 @@ const char* fallback_for(const QString& key) {
   return "";
 }
 
+// A name to keep an unreadable settings file under that no earlier one has taken:
+// FILE.unreadable, then FILE.unreadable.2, .3 and so on.
+QString free_aside_name(const QString& file) {
+  const QString first = file + QStringLiteral(".unreadable");
+  QString name = first;
+  for (int n = 2; QFileInfo::exists(name) || QFileInfo(name).isSymLink(); ++n)
+    name = first + QLatin1Char('.') + QString::number(n);
+  return name;
+}
+
 }  // namespace
 
 SettingsStore::SettingsStore()
@@ -21,14 +31,14 @@ SettingsStore::SettingsStore()
                                             QStringLiteral("Kelvarin"))) {
   if (settings_->status() == QSettings::NoError) return;
   const QString file = settings_->fileName();
+  const QString aside = free_aside_name(file);
   problem_ = QStringLiteral(
                  "The settings file %1 could not be read. Quorvane starts with its "
-                 "default settings; the unreadable file was kept as %1.unreadable.")
-                 .arg(file);
+                 "default settings; the unreadable file was kept as %2.")
+                 .arg(file, aside);
   // Keep the unreadable file for the user and start from an empty store.
   settings_.reset();
-  QFile::remove(file + QStringLiteral(".unreadable"));
-  QFile::rename(file, file + QStringLiteral(".unreadable"));
+  QFile::rename(file, aside);
   settings_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
                                           QStringLiteral("Kelvarin"));
 }

@@ -10,7 +10,16 @@
 
 namespace quorvane {
 
+namespace {
+
+constexpr char kChangedWhileCopying[] =
+    "The results list changed while it was being copied, so the clipboard was left as it "
+    "was. Copy again to copy the list as it is now.";
+
+}  // namespace
+
 std::string clipboard_text(const ListSource& list, Yielder& yield) {
+  const std::uint64_t changes = list.changes();
   const int columns = list.columns();
   const std::size_t rows = list.rows();
   std::vector<std::size_t> widths;
@@ -19,7 +28,7 @@ std::string clipboard_text(const ListSource& list, Yielder& yield) {
     std::size_t w = 0;
     for (std::size_t r = 0; r < rows; ++r) {
       yield.maybe();
-      if (r >= list.rows()) break;
+      check_unchanged(list, changes, 0, kChangedWhileCopying);
       const std::string_view t = list.cell(r, c);
       w = std::max(w, char_count(t));
       total += t.size();
@@ -30,7 +39,7 @@ std::string clipboard_text(const ListSource& list, Yielder& yield) {
   out.reserve(total + rows * (static_cast<std::size_t>(columns) + 2));
   for (std::size_t r = 0; r < rows; ++r) {
     yield.maybe();
-    if (r >= list.rows()) break;
+    check_unchanged(list, changes, 0, kChangedWhileCopying);
     if (!list.checked(r)) continue;
     for (int c = 0; c < columns; ++c) {
       const std::string_view t = list.cell(r, c);

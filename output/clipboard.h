@@ -10,9 +10,11 @@
 
 namespace quorvane {
 
+// Throws ListChanged when the list changes while it yields.
 std::string clipboard_text(const ListSource& list, Yielder& yield);
 
-// Puts the checked rows on the clipboard; an empty list leaves the clipboard alone.
+// Puts the checked rows on the clipboard; an empty list leaves the clipboard alone, and
+// so does a list that changes before its text is complete (ListChanged is thrown).
 void CopyListviewToClipboard(const ListSource& list, Yielder& yield);
 
 // Empty the clipboard / set its text, retrying a clipboard another program holds.

@@ -1,15 +1,25 @@
 #include "text_export.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QBuffer>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "aligned_text.h"
 #include "error_trap.h"
+#include "file_size_signal.h"
 #include "text.h"
 
 namespace quorvane {
 namespace {
+
+constexpr char kChangedWhileSaving[] = "The results list changed while it was being saved";
 
 constexpr qsizetype kChunk = 1 << 16;
 
@@ -21,8 +31,12 @@ class ChunkWriter {
     if (buf_.size() >= kChunk) flush();
   }
   bool flush() {
-    if (!ok_ || buf_.isEmpty()) return ok_;
-    ok_ = out_.write(buf_) == buf_.size();
+    // A write cut short (at a size limit) is no error yet; the next one says why it stopped.
+    for (qsizetype at = 0; ok_ && at < buf_.size();) {
+      const qint64 n = out_.write(buf_.constData() + at, buf_.size() - at);
+      ok_ = n > 0;
+      at += n;
+    }
     buf_.clear();
     return ok_;
   }
@@ -47,15 +61,16 @@ bool write_spaced(const ListSource& list, QIODevice& out, Progress* progress,
   };
   step(1, caption);
 
+  const std::uint64_t changes = list.changes();
   const int columns = list.columns();
   std::vector<std::size_t> widths;
   for (int c = 0; c < columns; ++c) {
     std::size_t w = 0;
     widen_column(w, list.header(c));
     const std::size_t rows = list.rows();
-    for (std::size_t r = 0; r < rows && r < list.rows(); ++r) {
+    for (std::size_t r = 0; r < rows; ++r) {
       yield.maybe();
-      if (r >= list.rows()) break;  // rows removed while we yielded
+      check_unchanged(list, changes, c == 0 ? 126 : 130, kChangedWhileSaving);
       widen_column(w, list.cell(r, c));
     }
     widths.push_back(w);
@@ -77,7 +92,7 @@ bool write_spaced(const ListSource& list, QIODevice& out, Progress* progress,
   const std::size_t rows = list.rows();
   for (std::size_t r = 0; r < rows; ++r) {
     yield.maybe();
-    if (r >= list.rows()) break;  // the list shrank while we yielded
+    check_unchanged(list, changes, 188, kChangedWhileSaving);
     if (!list.checked(r)) continue;
     line.clear();
     for (int c = 0; c < columns; ++c) append_aligned_cell(line, list.cell(r, c), widths[c]);
@@ -105,49 +120,148 @@ bool write_spaced(const ListSource& list, QIODevice& out, Progress* progress,
   return true;
 }
 
+namespace {
+
+// What stands at `path` when it is neither a file nor missing, for the message.
+QString kind_of_special(const QString& path) {
+  struct stat st {};
+  if (::stat(QFile::encodeName(path).constData(), &st) != 0) return QStringLiteral("not a file");
+  if (S_ISDIR(st.st_mode)) return QStringLiteral("a folder");
+  if (S_ISFIFO(st.st_mode)) return QStringLiteral("a named pipe, not a regular file");
+  if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode))
+    return QStringLiteral("a device, not a regular file");
+  if (S_ISSOCK(st.st_mode)) return QStringLiteral("a socket, not a regular file");
+  return QStringLiteral("not a regular file");
+}
+
+QString system_reason(int error) {
+  return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// The results file being written. Normally a temporary file beside the target, which
+// replaces it only once complete. Where no file can be made beside it (a folder the
+// user may not write to) an existing file is rewritten in place instead; its new bytes
+// are gathered in memory and written only at commit, so that an export that fails or
+// is abandoned before then still leaves the file as it was.
+class ResultFile {
+ public:
+  explicit ResultFile(const QString& path) : path_(path), atomic_(path), direct_(path) {}
+
+  bool open(QString* error) {
+    const QFileInfo info(path_);
+    if (info.exists() && !info.isFile()) {
+      *error = QStringLiteral("it is %1").arg(kind_of_special(path_));
+      return false;
+    }
+    atomic_.setDirectWriteFallback(false);
+    if (atomic_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return true;
+    *error = atomic_.errorString();
+    // Appending opens the file for writing without cutting it yet.
+    if (info.exists() && direct_.open(QIODevice::WriteOnly | QIODevice::Append)) {
+      spool_.open(QIODevice::WriteOnly);
+      in_place_ = true;
+      return true;
+    }
+    return false;
+  }
+
+  QIODevice& device() { return in_place_ ? static_cast<QIODevice&>(spool_) : atomic_; }
+
+  void cancel() {
+    if (!in_place_) atomic_.cancelWriting();
+  }
+
+  bool commit(QString* error) { return in_place_ ? rewrite_in_place(error) : replace(error); }
+
+ private:
+  bool replace(QString* error) {
+    // Qt does not report a failed sync, where a full disk may show only now.
+    if (::fsync(atomic_.handle()) != 0) {
+      *error = system_reason(errno);
+      return false;  // the temporary file goes with the object
+    }
+    if (atomic_.commit()) return true;
+    *error = atomic_.errorString();
+    return false;
+  }
+
+  bool rewrite_in_place(QString* error) {
+    const QByteArray& bytes = spool_.data();
+    bool ok = direct_.resize(0);
+    for (qsizetype at = 0; ok && at < bytes.size();) {
+      const qint64 n = direct_.write(bytes.constData() + at, bytes.size() - at);
+      ok = n > 0;
+      at += n;
+    }
+    ok = ok && direct_.flush();
+    if (!ok) {
+      *error = direct_.errorString();
+      return false;
+    }
+    if (::fsync(direct_.handle()) != 0) {
+      *error = system_reason(errno);
+      return false;
+    }
+    direct_.close();
+    return true;
+  }
+
+  QString path_;
+  QSaveFile atomic_;
+  QFile direct_;
+  QBuffer spool_;
+  bool in_place_ = false;
+};
+
+}  // namespace
+
 bool SaveListviewProperlySpaced(const ListSource& list, const QString& path, Progress* progress,
                                 Yielder& yield) {
   Trap trap("Main", "SaveListviewProperlySpaced");
   const QString caption =
       "Writing file: " + QString::fromStdString(std::string(file_name_part(path.toStdString())));
-  auto finish = [&](bool done) {
+  auto idle = [&] {
     if (!progress) return;
-    if (done) {
-      progress->setProgressValue(100);
-      progress->setProgressText(QStringLiteral("Done."));
-    }
     progress->setProgressValue(0);
     progress->setProgressText(kProgressIdleText);
   };
+  const FileSizeSignalIgnored size_limit_is_an_error;
+  const std::string shown = path.toStdString();
 
-  // The new file replaces the old one only once it is complete.
-  QSaveFile file(path);
-  file.setDirectWriteFallback(false);
-  if (!file.open(QIODevice::WriteOnly)) {
-    trap.fail(156, "Cannot create the file " + path.toStdString() + ": " +
-                       file.errorString().toStdString());
-    finish(false);
+  ResultFile file(path);
+  QString error;
+  if (!file.open(&error)) {
+    trap.fail(156, "Cannot create the file " + shown + ": " + error.toStdString());
+    idle();
     return false;
   }
-  QString error;
   int line = 0;
-  if (!write_spaced(list, file, progress, caption, yield, &error, &line)) {
-    file.cancelWriting();
-    trap.fail(line, "Cannot write the file " + path.toStdString() + ": " + error.toStdString());
-    finish(false);
+  bool written = false;
+  try {
+    written = write_spaced(list, file.device(), progress, caption, yield, &error, &line);
+  } catch (const ListChanged& e) {
+    file.cancel();
+    trap.fail(e.line(), std::string(kChangedWhileSaving) + ", so " + shown +
+                            " was left as it was. Save again to write the list as it is now.");
+    idle();
+    return false;
+  }
+  if (!written) {
+    file.cancel();
+    trap.fail(line, "Cannot write the file " + shown + ": " + error.toStdString());
+    idle();
     return false;
   }
   if (progress) {
     progress->setProgressValue(100);
     progress->setProgressText(QStringLiteral("Done."));
   }
-  if (!file.commit()) {
-    trap.fail(232, "Cannot write the file " + path.toStdString() + ": " +
-                       file.errorString().toStdString());
-    finish(false);
+  if (!file.commit(&error)) {
+    trap.fail(232, "Cannot write the file " + shown + ": " + error.toStdString());
+    idle();
     return false;
   }
-  finish(false);
+  idle();
   return true;
 }
 

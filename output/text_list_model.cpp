@@ -56,6 +56,7 @@ void TextListModel::append(std::string_view text, bool checked) {
   buffer_ += text;
   ends_.push_back(buffer_.size());
   checks_.push_back(checked);
+  ++changes_;
 }
 
 void TextListModel::reserve(std::size_t rows, std::size_t bytes) {
@@ -92,6 +93,7 @@ void TextListModel::removeAt(std::size_t row) {
   for (std::size_t r = row; r < ends_.size(); ++r) ends_[r] -= length;
   checks_.erase(checks_.begin() + static_cast<std::ptrdiff_t>(row));
   announced_ = static_cast<int>(ends_.size());
+  ++changes_;
   endRemoveRows();
 }
 
@@ -101,6 +103,7 @@ void TextListModel::clear() {
   std::vector<std::size_t>().swap(ends_);
   std::vector<unsigned char>().swap(checks_);
   announced_ = 0;
+  ++changes_;
   endResetModel();
 }
 

@@ -48,6 +48,7 @@ class TextListModel : public QAbstractListModel, public ListSource {
   std::size_t rows() const override { return ends_.size(); }
   std::string_view cell(std::size_t row, int) const override { return text(row); }
   bool checked(std::size_t row) const override { return isChecked(row); }
+  std::uint64_t changes() const override { return changes_; }
 
  private:
   std::string heading_;
@@ -56,6 +57,7 @@ class TextListModel : public QAbstractListModel, public ListSource {
   std::vector<std::size_t> ends_;  // where each row's text ends in the buffer
   std::vector<unsigned char> checks_;
   int announced_ = 0;  // rows the views know of
+  std::uint64_t changes_ = 0;
 };
 
 }  // namespace quorvane

@@ -10,14 +10,49 @@
 #include <QStandardPaths>
 #include <QUrl>
 #include <algorithm>
+#include <charconv>
+#include <optional>
 
 #include "text.h"
 #include "xlsx_template.h"
 
 namespace quorvane {
 
+namespace {
+
+// A result line worded as a distance only ("2556.52 miles"), exactly as the engine words
+// it: the distance and its number of decimals (0 to 2). Anything else is no such line.
+struct DistanceLine {
+  double miles;
+  int decimals;
+};
+
+std::optional<DistanceLine> distance_line(std::string_view text, std::string_view separator) {
+  static constexpr std::string_view kUnit = " miles";
+  if (text.size() <= kUnit.size() || !text.ends_with(kUnit)) return std::nullopt;
+  const std::string_view number = text.substr(0, text.size() - kUnit.size());
+  std::string plain(number);
+  int decimals = 0;
+  if (const auto at = number.find(separator); at != std::string_view::npos && !separator.empty()) {
+    plain.replace(at, separator.size(), ".");
+    decimals = static_cast<int>(number.size() - at - separator.size());
+  }
+  if (plain.empty() || plain.front() < '0' || plain.front() > '9') return std::nullopt;
+  double miles = 0;
+  const auto [end, ec] =
+      std::from_chars(plain.data(), plain.data() + plain.size(), miles, std::chars_format::fixed);
+  if (ec != std::errc() || end != plain.data() + plain.size()) return std::nullopt;
+  // Only the engine's own wording of that number: no extra zeros, at most two decimals.
+  if (decimals > 2 || distance_text(miles, separator) != number) return std::nullopt;
+  return DistanceLine{miles, decimals};
+}
+
+}  // namespace
+
 struct XlsxSpreadsheet::Impl {
   QString path;
+  std::string decimal_separator;
+  lxw_format* miles_formats[3] = {};  // by number of decimals
   bool as_template = false;
   std::function<bool(const QString&)> open;
   lxw_workbook* workbook = nullptr;
@@ -27,9 +62,10 @@ struct XlsxSpreadsheet::Impl {
 };
 
 XlsxSpreadsheet::XlsxSpreadsheet(QString path, std::function<bool(const QString&)> open,
-                                 bool as_template)
+                                 bool as_template, std::string decimal_separator)
     : d_(std::make_unique<Impl>()) {
   d_->path = std::move(path);
+  d_->decimal_separator = std::move(decimal_separator);
   d_->as_template = as_template;
   d_->open = std::move(open);
 }
@@ -42,9 +78,16 @@ XlsxSpreadsheet::~XlsxSpreadsheet() {
 }
 
 bool XlsxSpreadsheet::addWorkbook(QString* error) {
+  if (d_->path.isEmpty()) {
+    *error = QStringLiteral(
+        "Cannot create the workbook: no folder for it can be made in the user's cache or "
+        "runtime folder");
+    return false;
+  }
   lxw_workbook_options options = {};
   options.constant_memory = LXW_TRUE;
-  const QByteArray tmp = QDir::tempPath().toLocal8Bit();
+  // Its scratch files go beside it, never wherever the temporary folder may point.
+  const QByteArray tmp = QFile::encodeName(QFileInfo(d_->path).path());
   options.tmpdir = const_cast<char*>(tmp.constData());
   const QByteArray file = d_->path.toLocal8Bit();
   d_->workbook = workbook_new_opt(file.constData(), &options);
@@ -53,15 +96,27 @@ bool XlsxSpreadsheet::addWorkbook(QString* error) {
     *error = QStringLiteral("Cannot create the workbook %1").arg(d_->path);
     return false;
   }
+  // The number shown as the line shows it, with " miles" after it.
+  const char* formats[] = {"0\" miles\"", "0.0\" miles\"", "0.00\" miles\""};
+  for (int i = 0; i < 3; ++i) {
+    d_->miles_formats[i] = workbook_add_format(d_->workbook);
+    format_set_num_format(d_->miles_formats[i], formats[i]);
+  }
   return true;
 }
 
 void XlsxSpreadsheet::setCell(int row, int column, std::string_view text) {
   if (!d_->sheet || row < 1 || column < 1) return;
-  d_->cell.assign(text);
-  // Text cells only: a text that looks like a formula or a number stays a text.
-  worksheet_write_string(d_->sheet, static_cast<lxw_row_t>(row - 1),
-                         static_cast<lxw_col_t>(column - 1), d_->cell.c_str(), nullptr);
+  const auto r = static_cast<lxw_row_t>(row - 1);
+  const auto col = static_cast<lxw_col_t>(column - 1);
+  // A distance-only line becomes a number that sums and sorts; every other text stays a
+  // text, one that looks like a formula or a number included.
+  if (const auto line = distance_line(text, d_->decimal_separator)) {
+    worksheet_write_number(d_->sheet, r, col, line->miles, d_->miles_formats[line->decimals]);
+  } else {
+    d_->cell.assign(text);
+    worksheet_write_string(d_->sheet, r, col, d_->cell.c_str(), nullptr);
+  }
   const auto c = static_cast<std::size_t>(column - 1);
   if (d_->widths.size() <= c) d_->widths.resize(c + 1, 0);
   d_->widths[c] = std::max(d_->widths[c], char_count(text));
@@ -99,6 +154,7 @@ bool XlsxSpreadsheet::show(QString* error) {
     if (!made) return false;
   }
   if (d_->open && !d_->open(shown)) {
+    QFile::remove(shown);  // no program will read it
     *error = QStringLiteral("Cannot open %1 in the spreadsheet program").arg(shown);
     return false;
   }
@@ -106,12 +162,16 @@ bool XlsxSpreadsheet::show(QString* error) {
 }
 
 void write_sheet(const ListSource& list, Spreadsheet& sheet, Yielder& yield) {
+  static constexpr char kChanged[] =
+      "The results list changed while the workbook was being written, so it was not opened. "
+      "Save again to send the list as it is now.";
+  const std::uint64_t changes = list.changes();
   const int columns = list.columns();
   if (list.rows() > 0) {
     int k = 1;
     for (int c = 0; c < columns; ++c) {
       yield.maybe();
-      if (list.rows() == 0) break;
+      check_unchanged(list, changes, c == 0 ? 122 : 124, kChanged);
       if (!list.cell(0, c).empty()) sheet.setCell(1, k++, list.header(c));
     }
   }
@@ -119,7 +179,7 @@ void write_sheet(const ListSource& list, Spreadsheet& sheet, Yielder& yield) {
   std::string cleaned;
   for (std::size_t r = 0; r < rows; ++r) {
     yield.maybe();
-    if (r >= list.rows()) break;
+    check_unchanged(list, changes, 140, kChanged);
     if (!list.checked(r)) continue;
     int k = 1;
     for (int c = 0; c < columns; ++c) {
@@ -161,10 +221,33 @@ bool spreadsheet_template_program_present() {
       QStringLiteral("application/vnd.openxmlformats-officedocument.spreadsheetml.template"));
 }
 
+QString workbook_folder() {
+  QStringList bases{QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation)};
+  // Qt would make up a runtime folder in the temporary folder; only a real one will do.
+  if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+    bases << QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+  for (const QString& base : bases) {
+    if (base.isEmpty() || QDir::isRelativePath(base)) continue;
+    const QString folder = QDir(base).filePath(QStringLiteral("quorvane/workbooks"));
+    if (QDir().mkpath(folder) && QFileInfo(folder).isWritable()) return folder;
+  }
+  return {};
+}
+
+void remove_old_workbooks(const QString& folder) {
+  const QDateTime day_ago = QDateTime::currentDateTime().addDays(-1);
+  const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden);
+  for (const QFileInfo& f : files)
+    if (f.lastModified() < day_ago) QFile::remove(f.filePath());
+}
+
 QString new_workbook_path() {
+  const QString folder = workbook_folder();
+  if (folder.isEmpty()) return {};
+  remove_old_workbooks(folder);
   const QString stamp =
       QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
-  return QDir(QDir::tempPath()).filePath(QStringLiteral("Quorvane results %1.xlsx").arg(stamp));
+  return QDir(folder).filePath(QStringLiteral("Quorvane results %1.xlsx").arg(stamp));
 }
 
 bool open_in_desktop(const QString& path) {

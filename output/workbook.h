@@ -27,9 +27,12 @@ class Spreadsheet {
 // Writes `path` in constant-memory mode (rows are set in ascending order) and hands it
 // to `open` when shown. As a template, the workbook is handed over as an .xltx file
 // beside `path`, which the spreadsheet program opens as a new, untitled document.
+// A line worded as a distance only ("2556.52 miles", with the user's decimal separator)
+// is written as a number formatted to show that same text; every other text as a text.
 class XlsxSpreadsheet : public Spreadsheet {
  public:
-  XlsxSpreadsheet(QString path, std::function<bool(const QString&)> open, bool as_template = false);
+  XlsxSpreadsheet(QString path, std::function<bool(const QString&)> open, bool as_template = false,
+                  std::string decimal_separator = ".");
   ~XlsxSpreadsheet() override;
   bool addWorkbook(QString* error) override;
   void setCell(int row, int column, std::string_view text) override;
@@ -43,7 +46,8 @@ class XlsxSpreadsheet : public Spreadsheet {
 
 // The sheet layout: headers in row 1 where row 1 of the list has text, list row r in
 // sheet row r + 1 for checked rows, empty texts skipped and later texts moved left,
-// "=" removed from the second column on, then the columns fitted.
+// "=" removed from the second column on, then the columns fitted. Throws ListChanged
+// when the list changes while it yields.
 void write_sheet(const ListSource& list, Spreadsheet& sheet, Yielder& yield);
 
 // Whether the desktop has a program for .xlsx files, or for .xltx templates
@@ -51,7 +55,14 @@ void write_sheet(const ListSource& list, Spreadsheet& sheet, Yielder& yield);
 bool spreadsheet_program_present();
 bool spreadsheet_template_program_present();
 
-// A new file name in the user's temporary folder for the workbook.
+// The program's own folder for the workbooks it hands over: under the user's cache
+// folder, or else the runtime folder; empty when neither can be made. Never the current
+// folder, whatever the temporary folder is set to.
+QString workbook_folder();
+// Removes the files in `folder` older than a day: the spreadsheet program has long read them.
+void remove_old_workbooks(const QString& folder);
+// A new file name in workbook_folder(), after removing the old workbooks there; empty
+// when there is no such folder (the workbook then reports that it cannot be made).
 QString new_workbook_path();
 
 // Opens a file in the desktop's program for it.

@@ -82,6 +82,12 @@ bool PointerFeedback::eventFilter(QObject* watched, QEvent* event) {
   if (t != QEvent::MouseMove && t != QEvent::Enter && t != QEvent::HoverMove) return false;
   const QVariant role = watched->property(kRole);
   if (!role.isValid()) return false;
+  // A container hears of the pointer over its controls too: it enters a frame on the
+  // way to an option button inside it, and moves travel up from controls that ignore
+  // them. Those belong to the control, which sets its own pointer or keeps the current one.
+  const auto* surface = qobject_cast<QWidget*>(watched);
+  const QPoint at = static_cast<QSinglePointEvent*>(event)->position().toPoint();
+  if (surface && surface->childAt(at)) return false;
   if (!pointer_.busy()) pointer_.set(role.toInt());
   // A move over a button must not travel on to the window, which would set the arrow.
   return role.toInt() == kPointerHand && t == QEvent::MouseMove &&

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QSettings>
+#include <QTimer>
 
 #include "yielder.h"
 
@@ -47,6 +48,18 @@ bool GuiTest::isStored(const QString& key) {
   return s.contains(QStringLiteral("Quorvane/") + key);
 }
 
+void GuiTest::onPass(int pass, std::function<void()> action) {
+  auto* timer = new QTimer(window_.get());
+  auto passes = std::make_shared<int>(0);
+  QObject::connect(timer, &QTimer::timeout, [=] {
+    if (++*passes < pass) return;
+    timer->stop();
+    timer->deleteLater();
+    action();
+  });
+  timer->start(0);
+}
+
 Form1& GuiTest::start() {
   Form1Environment env;
   env.programFolder = program_folder_;
@@ -55,7 +68,7 @@ Form1& GuiTest::start() {
   env.spreadsheetPresent = [this] { return spreadsheet_present; };
   env.newSpreadsheet = [this]() -> std::unique_ptr<Spreadsheet> {
     ++spreadsheets_made;
-    auto sheet = std::make_unique<FakeSpreadsheet>(&sheet_cells);
+    auto sheet = std::make_unique<FakeSpreadsheet>(&sheet_cells, &spreadsheets_shown);
     sheet->fail_to_add = spreadsheet_fails;
     return sheet;
   };

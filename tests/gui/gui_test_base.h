@@ -18,15 +18,19 @@ namespace quorvane::test {
 // Records what the workbook export asks of the spreadsheet program.
 struct FakeSpreadsheet : Spreadsheet {
   std::map<std::pair<int, int>, std::string>* cells;
+  int* shown;
   bool fail_to_add = false;
-  explicit FakeSpreadsheet(std::map<std::pair<int, int>, std::string>* c) : cells(c) {}
+  FakeSpreadsheet(std::map<std::pair<int, int>, std::string>* c, int* s) : cells(c), shown(s) {}
   bool addWorkbook(QString* error) override {
     if (fail_to_add) *error = QStringLiteral("Cannot create the workbook /nowhere/book.xlsx");
     return !fail_to_add;
   }
   void setCell(int r, int c, std::string_view t) override { (*cells)[{r, c}] = std::string(t); }
   void autofitColumns() override {}
-  bool show(QString*) override { return true; }
+  bool show(QString*) override {
+    ++*shown;
+    return true;
+  }
 };
 
 class GuiTest : public ::testing::Test {
@@ -48,6 +52,9 @@ class GuiTest : public ::testing::Test {
     return w;
   }
   void click(const char* name) { widget<QAbstractButton>(name)->click(); }
+  // Runs `action` on the event loop's `pass`-th pass from now: a command given while a
+  // long one yields. The window must have started; the timer goes with it.
+  void onPass(int pass, std::function<void()> action);
   QString programFile(const QString& name) const { return program_folder_ + "/" + name; }
   QString tempFile(const char* name) const { return QString::fromStdString(dir_.file(name)); }
   std::vector<std::string> entries() { return form().zipList().texts(); }
@@ -61,6 +68,7 @@ class GuiTest : public ::testing::Test {
   bool spreadsheet_present = true;
   bool spreadsheet_fails = false;
   int spreadsheets_made = 0;
+  int spreadsheets_shown = 0;
   std::map<std::pair<int, int>, std::string> sheet_cells;
 
  private:

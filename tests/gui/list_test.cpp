@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include "gui_test_base.h"
+#include "yielder.h"
 
 namespace quorvane::test {
 namespace {
@@ -62,6 +63,37 @@ TEST_F(GuiTest, SeveralFilesAtOnceAndAMissingOne) {
   click("PushButton3");
   EXPECT_EQ(entries(), (std::vector<std::string>{"1", "2", "3"}));
   EXPECT_EQ(form().pointer().value(), kPointerArrow);
+}
+
+TEST_F(GuiTest, SeveralFilesAreReadFromTheirOwnPaths) {
+  start();
+  QDir().mkpath(tempFile("lists"));
+  // Two file names that differ only in a doubled backslash, which tidying would undo.
+  const QString doubled = tempFile("lists/a\\\\b.txt"), single = tempFile("lists/a\\b.txt"),
+                other = tempFile("lists/c.txt");
+  write_file(doubled.toStdString(), "1");
+  write_file(single.toStdString(), "2");
+  write_file(other.toStdString(), "3");
+  prompt.expectOpenFiles({doubled, other});
+  click("PushButton3");
+  EXPECT_EQ(entries(), (std::vector<std::string>{"1", "3"}));
+}
+
+TEST_F(GuiTest, NothingRunsInTheMiddleOfALoad) {
+  start();
+  const QString path = tempFile("long.txt");
+  std::string bytes;
+  for (int i = 0; i < 100000; ++i) bytes += "60628\r\n";
+  write_file(path.toStdString(), bytes);
+  Yielder::setAlwaysForTesting(true);
+  onPass(1, [this] { click("PushButton7"); });  // the sample, asked for during the load
+  prompt.expectOpenFiles({path});
+  click("PushButton3");
+  EXPECT_EQ(entries().size(), 100000u);
+  QCoreApplication::processEvents();
+  ASSERT_EQ(entries().size(), 100002u);
+  EXPECT_EQ(entries()[99999], "60628");
+  EXPECT_EQ(entries()[100000], "03053");
 }
 
 TEST_F(GuiTest, BadListFilesGiveOneMessageEachAndKeepWhatWasRead) {

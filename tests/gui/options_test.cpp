@@ -2,8 +2,10 @@
 #include <QEnterEvent>
 #include <QFocusEvent>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
 
 #include "gui_test_base.h"
@@ -85,15 +87,81 @@ TEST_F(GuiTest, LeavingTheReferenceBoxChecksItsFirstFiveCharacters) {
   }
 }
 
-TEST_F(GuiTest, FocusLeavingTheBoxRunsTheCheck) {
-  start();
-  click("Option2");
-  auto* text1 = widget<QLineEdit>("Text1");
-  text1->setText("x1");
+// "12a45" typed into the reference box, which has the focus of the active window.
+class ReferenceBoxFocusTest : public GuiTest {
+ protected:
+  void SetUp() override {
+    GuiTest::SetUp();
+    start();
+    click("Option2");
+    form().activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+    text1 = widget<QLineEdit>("Text1");
+    text1->setFocus(Qt::MouseFocusReason);
+    QTest::keyClicks(text1, "12a45");
+    ASSERT_TRUE(text1->hasFocus());
+  }
+  void expectRefused() {
+    prompt.verify();
+    EXPECT_EQ(text1->text(), "");
+    EXPECT_EQ(stored("Text1"), "");
+    EXPECT_TRUE(text1->hasFocus());
+  }
+  void expectKept() {
+    prompt.verify();  // no "Must be numeric."
+    EXPECT_EQ(text1->text(), "12a45");
+    EXPECT_EQ(stored("Text1"), "12a45");
+  }
+  QLineEdit* text1 = nullptr;
+};
+
+TEST_F(ReferenceBoxFocusTest, TabToTheNextControlChecksIt) {
   prompt.expectMessage("Must be numeric.");
-  QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
-  QApplication::sendEvent(text1, &out);
-  EXPECT_EQ(text1->text(), "");
+  QTest::keyClick(text1, Qt::Key_Tab);
+  expectRefused();
+}
+
+TEST_F(ReferenceBoxFocusTest, ClickOnAnotherControlChecksIt) {
+  prompt.expectMessage("Must be numeric.");
+  auto* list = widget<QTableView>("ListView1");
+  QTest::mouseClick(list->viewport(), Qt::LeftButton);
+  expectRefused();
+}
+
+TEST_F(ReferenceBoxFocusTest, AnotherWindowTakingTheFocusDoesNot) {
+  QWidget other;
+  other.show();
+  other.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  EXPECT_FALSE(text1->hasFocus());
+  expectKept();
+  form().activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
+  EXPECT_TRUE(text1->hasFocus());
+  expectKept();
+}
+
+TEST_F(ReferenceBoxFocusTest, MessageBoxOverTheWindowDoesNot) {
+  QMessageBox box(QMessageBox::NoIcon, "Quorvane", "Done.", QMessageBox::Ok, &form());
+  box.open();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+  expectKept();
+  box.accept();
+}
+
+TEST_F(ReferenceBoxFocusTest, ClosingTheWindowDoesNot) {
+  form().close();
+  expectKept();
+}
+
+TEST_F(GuiTest, ReferenceBoxHasNoLengthLimit) {
+  const QString long_text(40000, QLatin1Char('7'));
+  store("Text1", long_text);
+  start();
+  EXPECT_EQ(widget<QLineEdit>("Text1")->text(), long_text);
+  click("Option2");
+  QTest::keyClicks(widget<QLineEdit>("Text1"), "8");
+  EXPECT_EQ(stored("Text1").size(), 40001);
 }
 
 TEST_F(GuiTest, DatabaseHelpButton) {
@@ -107,6 +175,7 @@ TEST_F(GuiTest, DatabaseHelpButton) {
 
 TEST_F(GuiTest, PointerOverButtonsAndSurfaces) {
   Form1& f = start();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
   const char* buttons[] = {"PushButton1",  "PushButton2", "PushButton3", "PushButton4",
                            "PushButton5",  "PushButton6", "PushButton7", "PushButton8",
                            "PushButton13", "PushButton17"};
@@ -132,6 +201,43 @@ TEST_F(GuiTest, PointerOverButtonsAndSurfaces) {
   move_over(widget<QWidget>("PushButton6"));
   move_over(widget<QWidget>("Frame1"));
   EXPECT_EQ(f.pointer().value(), kPointerHourglass);
+}
+
+TEST_F(GuiTest, PointerFollowsRealMovesOverTheWindow) {
+  Form1& f = start();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+  auto move_to = [&](const char* name) {
+    move_over(std::string(name) == "Form1" ? &f : widget<QWidget>(name));
+  };
+  struct Step {
+    const char* over;
+    int pointer;
+  };
+  const Step steps[] = {
+      {"PushButton17", kPointerHand},
+      {"Option3", kPointerHand},  // straight from a button onto an option in a frame: kept
+      {"Frame2", kPointerArrow},
+      {"PushButton4", kPointerHand},
+      {"ProgressBar1", kPointerHand},  // no handler: kept
+      {"ListView2", kPointerArrow},
+      {"PushButton8", kPointerHand},  // a button inside a frame
+      {"Option7", kPointerHand},
+      {"Text1", kPointerArrow},
+      {"PushButton6", kPointerHand},
+      {"Form1", kPointerArrow},
+      {"PushButton1", kPointerHand},
+      {"Option1", kPointerHand},
+      {"ListView1", kPointerArrow},
+  };
+  for (const auto& s : steps) {
+    move_to(s.over);
+    EXPECT_EQ(f.pointer().value(), s.pointer) << "over " << s.over;
+  }
+  f.pointer().set(kPointerHourglass);
+  for (const char* name : {"PushButton6", "Frame1", "ListView2"}) {
+    move_to(name);
+    EXPECT_EQ(f.pointer().value(), kPointerHourglass) << "over " << name;
+  }
 }
 
 }  // namespace

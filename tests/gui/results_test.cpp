@@ -69,6 +69,22 @@ TEST_F(ResultsTest, WorkbookGetsTheCheckedRows) {
   EXPECT_EQ(form().pointer().value(), kPointerArrow);
 }
 
+TEST_F(ResultsTest, SheetRowLimitCountsUpToTheLastCheckedResult) {
+  // As many results as the sheet has rows: one too many with the header above them.
+  for (std::size_t i = 0; i < kSheetRows; ++i) form().results().append("x", i == 0);
+  form().results().flush();
+  click("PushButton13");  // only the first is checked: it fits
+  const std::map<std::pair<int, int>, std::string> expected = {{{1, 1}, "Results"}, {{2, 1}, "x"}};
+  EXPECT_EQ(sheet_cells, expected);
+  form().results().setChecked(kSheetRows - 1, true);
+  prompt.expectMessage(
+      "The last checked result would go to row 1048577 of the worksheet, but a worksheet has "
+      "1048576 rows: the header and 1048575 results. Clear the check marks past result "
+      "1048575, or save the results as a text file instead.");
+  click("PushButton13");
+  EXPECT_EQ(spreadsheets_made, 1);
+}
+
 TEST_F(ResultsTest, NoSpreadsheetProgramGivesTwoMessages) {
   spreadsheet_present = false;
   add("x");

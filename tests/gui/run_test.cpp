@@ -133,6 +133,19 @@ TEST_F(RunTest, ProgressGoesThroughEveryEntry) {
                                          "Processing: 60628", "Progress Bar"}));
 }
 
+TEST_F(RunTest, CaptionNamesTheEntryAfterItsLastBackslash) {
+  start();
+  fill({"12/34", "C:\\lists\\60628", "ends\\"});
+  form().progressBar().startLog();
+  prompt.expectMessage("Done.");
+  run();
+  std::vector<QString> texts;
+  for (const auto& e : form().progressBar().log())
+    if (e.value < 0) texts.push_back(e.text);
+  EXPECT_EQ(texts, (std::vector<QString>{"Processing: 12/34", "Processing: 60628",
+                                         "Processing: ", "Progress Bar"}));
+}
+
 TEST_F(RunTest, ZeroCoordinatesAreNamedAtTheEnd) {
   start();
   click("Option6");  // the 2012 table keeps military zip codes at 0, 0

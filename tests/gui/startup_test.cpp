@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableView>
+#include <QTest>
 
 #include "caption_progress_bar.h"
 #include "gui_test_base.h"
@@ -189,6 +190,27 @@ TEST_F(GuiTest, UnreadableSettingsFileGivesDefaultsAndOneMessage) {
   EXPECT_EQ(stored("Option4"), "True");
 }
 
+TEST_F(GuiTest, EveryUnreadableSettingsFileIsKeptUnderANameOfItsOwn) {
+  const QString file = QString::fromStdString(dir_.file("config/Kelvarin.ini"));
+  const QString aside[] = {file + ".unreadable", file + ".unreadable.2", file + ".unreadable.3"};
+  for (const QString& name : aside) {
+    QDir().mkpath(file);  // a folder cannot be read as the settings file
+    write_file((file + "/mark").toStdString(), name.toStdString());
+    prompt.expectMessage(QStringLiteral("The settings file %1 could not be read. Quorvane starts "
+                                        "with its default settings; the unreadable file was kept "
+                                        "as %2.")
+                             .arg(file, name));
+    SettingsStore store;
+    prompt.message(store.problem());
+    prompt.verify();
+  }
+  for (const QString& name : aside) {
+    QFile mark(name + "/mark");
+    ASSERT_TRUE(mark.open(QIODevice::ReadOnly)) << name.toStdString();
+    EXPECT_EQ(mark.readAll(), name.toUtf8());
+  }
+}
+
 TEST_F(GuiTest, GarbageInTheSettingsIsOneReportPerValue) {
   QDir().mkpath(QString::fromStdString(dir_.file("config")));
   write_file(dir_.file("config/Kelvarin.ini"),
@@ -196,6 +218,27 @@ TEST_F(GuiTest, GarbageInTheSettingsIsOneReportPerValue) {
   prompt.expectErrorReport("at line 152");
   Form1& f = start();
   EXPECT_EQ(option_states(this, f)[2], true);
+}
+
+TEST_F(GuiTest, MessageBoxesShowTheirWholeTitleInTheWindowsFont) {
+  Form1& f = start();
+  struct Row {
+    QMessageBox::Icon icon;
+    const char* title;
+    const char* text;
+  };
+  const Row rows[] = {{QMessageBox::NoIcon, "Quorvane", "Done."},
+                      {QMessageBox::Warning, "Application Error", "x"}};
+  for (const auto& r : rows) {
+    auto box = make_message_box(r.icon, r.title, r.text, &f);
+    box->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(box.get()));
+    EXPECT_EQ(box->font(), f.font()) << r.title;
+    QFont bold = f.font();
+    bold.setBold(true);
+    EXPECT_GE(box->width(), QFontMetrics(bold).horizontalAdvance(r.title) + kTitleBarButtons)
+        << r.title;
+  }
 }
 
 TEST_F(GuiTest, ApplicationTitleDropsWordsPast40Characters) {

@@ -1,6 +1,9 @@
 #include "text_export.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QBuffer>
 #include <QDir>
@@ -136,7 +139,36 @@ TEST_F(SaveToPath, FullDiskIsReportedAndLeavesTheOldFile) {
   int line = 0;
   EXPECT_FALSE(write_spaced(big, full, nullptr, "x", yield, &error, &line));
   EXPECT_EQ(line, 222);
-  EXPECT_FALSE(error.isEmpty());
+  EXPECT_EQ(error.toStdString(), "No space left on device");
+}
+
+TEST_F(SaveToPath, FileInAFolderNoneMayWriteIsRewrittenInPlace) {
+  // The folder takes no new file (so no temporary one), but the file itself is writable.
+  const std::string folder = dir.file("locked"), file = dir.file("locked/r.txt");
+  ASSERT_EQ(chmod(dir.path().c_str(), 0755), 0);
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+  test::write_file(file, "old");
+  ASSERT_EQ(chmod(file.c_str(), 0666), 0);
+  ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
+  auto save = [&] {
+    return SaveListviewProperlySpaced(list, QString::fromStdString(file), nullptr, yield) &&
+           reports.size() == 0;
+  };
+  if (geteuid() == 0) {
+    // The folder's permissions do not bind the superuser: save as nobody.
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) _exit(setgid(65534) == 0 && setuid(65534) == 0 && save() ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  } else {
+    EXPECT_TRUE(save());
+  }
+  QFile f(QString::fromStdString(file));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll().toStdString(), "Results\t\r\na      \t\r\nb      \t\r\n");
+  chmod(folder.c_str(), 0755);
 }
 
 }  // namespace

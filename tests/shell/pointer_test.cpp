@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include "pointer_events.h"
 
@@ -20,13 +21,19 @@ using test::move_over;
 class PointerFeedbackTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    window.resize(300, 200);
     button = new QPushButton("Go", &window);
+    button->setGeometry(10, 10, 80, 30);
     frame = new QGroupBox("Frame", &window);
+    frame->setGeometry(10, 60, 200, 100);
     option = new QRadioButton("Option", frame);
+    option->setGeometry(10, 30, 100, 20);
     feedback.addButton(button);
     feedback.addSurface(&window);
     feedback.addSurface(frame);
     PointerFeedback::addSilent(option);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   }
   QWidget window;
   WindowPointer pointer{&window};
