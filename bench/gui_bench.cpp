@@ -45,6 +45,18 @@ double rss_mb() {
   return static_cast<double>(resident) * 4096.0 / (1 << 20);
 }
 
+// The peak resident size since the last reset_peak(), in MB.
+void reset_peak() {
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
+double peak_mb() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("VmHWM:", 0) == 0) return std::stod(line.substr(6)) / 1024.0;
+  return 0;
+}
+
 template <class F>
 double seconds(F&& f) {
   QElapsedTimer t;
@@ -130,11 +142,14 @@ int main(int argc, char** argv) {
   std::printf("text export of %zu rows: %.3f s (%lld bytes)\n", form.results().size(), text,
               static_cast<long long>(QFile(prompt.file).size()));
 
+  const double before_copy = rss_mb();
+  reset_peak();
   const double copy = seconds([&] {
     Yielder yield;
     CopyListviewToClipboard(form.results(), yield);
   });
-  std::printf("clipboard text of %zu rows: %.3f s\n", form.results().size(), copy);
+  std::printf("clipboard text of %zu rows: %.3f s, its peak %.0f MB over before\n",
+              form.results().size(), copy, peak_mb() - before_copy);
 
   for (bool as_template : {false, true}) {
     const QString book = dir.filePath("results.xlsx");

@@ -18,7 +18,11 @@ constexpr char kChangedWhileCopying[] =
 
 }  // namespace
 
-std::string clipboard_text(const ListSource& list, Yielder& yield) {
+namespace {
+
+// The text is built once, as UTF-8, in the buffer the clipboard then holds: a million
+// rows cost their bytes once, not in three copies and two encodings.
+QByteArray clipboard_bytes(const ListSource& list, Yielder& yield) {
   const std::uint64_t changes = list.changes();
   const int columns = list.columns();
   const std::size_t rows = list.rows();
@@ -35,31 +39,48 @@ std::string clipboard_text(const ListSource& list, Yielder& yield) {
     }
     widths.push_back(w);
   }
-  std::string out;
-  out.reserve(total + rows * (static_cast<std::size_t>(columns) + 2));
+  QByteArray out;
+  out.reserve(static_cast<qsizetype>(total + rows * (static_cast<std::size_t>(columns) + 2)));
   for (std::size_t r = 0; r < rows; ++r) {
     yield.maybe();
     check_unchanged(list, changes, 0, kChangedWhileCopying);
     if (!list.checked(r)) continue;
     for (int c = 0; c < columns; ++c) {
       const std::string_view t = list.cell(r, c);
-      out += t;
+      out.append(t.data(), static_cast<qsizetype>(t.size()));
       const std::size_t n = char_count(t);
-      if (widths[c] > n) out.append(widths[c] - n, ' ');
+      if (widths[c] > n) out.append(static_cast<qsizetype>(widths[c] - n), ' ');
       out += '\t';
     }
-    out.pop_back();  // the line's last TAB
-    while (!out.empty() && out.back() == ' ') out.pop_back();
+    out.chop(1);  // the line's last TAB
+    while (!out.isEmpty() && out.back() == ' ') out.chop(1);
     out += "\r\n";
   }
   return out;
 }
 
+// The clipboard's plain text, given as UTF-8 bytes it keeps without conversion.
+void set_clipboard_utf8(const QByteArray& utf8) {
+  QClipboard* cb = QGuiApplication::clipboard();
+  if (!cb) return;
+  auto* mime = new QMimeData;
+  mime->setData(QStringLiteral("text/plain;charset=utf-8"), utf8);
+  mime->setData(QStringLiteral("text/plain"), utf8);  // shares the same bytes
+  cb->setMimeData(mime);
+}
+
+}  // namespace
+
+std::string clipboard_text(const ListSource& list, Yielder& yield) {
+  const QByteArray bytes = clipboard_bytes(list, yield);
+  return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
 void CopyListviewToClipboard(const ListSource& list, Yielder& yield) {
   if (list.rows() == 0) return;
-  const std::string text = clipboard_text(list, yield);
+  const QByteArray text = clipboard_bytes(list, yield);
   ClearClipboard();
-  SetClipboardText(QString::fromStdString(text), 0);
+  set_clipboard_utf8(text);
 }
 
 // Qt's clipboard reports no failure of its own; on X11 and Wayland it owns the
