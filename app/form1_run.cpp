@@ -30,38 +30,54 @@ class PendingComparisons {
   static constexpr std::size_t kBlock = 512;
 
   bool same_options(std::uint8_t wording, bool use2016) const {
-    return zips_.empty() || (wording == options_.wording && use2016 == options_.use2016);
+    return ends_of_zips_.empty() || (wording == options_.wording && use2016 == options_.use2016);
   }
   void set_options(std::uint8_t wording, bool use2016) {
     options_.wording = wording;
     options_.use2016 = use2016;
   }
-  void add(std::string first, std::string second) {
-    zips_.push_back(std::move(first));
-    zips_.push_back(std::move(second));
+  // The zip codes are copied into one buffer: no string per comparison.
+  void add(std::string_view first, std::string_view second) {
+    for (std::string_view zip : {first, second}) {
+      zips_ += zip;
+      ends_of_zips_.push_back(zips_.size());
+    }
   }
-  bool full() const { return zips_.size() >= 2 * kBlock; }
+  bool full() const { return ends_of_zips_.size() >= 2 * kBlock; }
 
   // Compares what is waiting and hands each line on, in order.
   template <class F>
   void run(ZipDistance& engine, F&& line) {
-    if (zips_.empty()) return;
+    if (ends_of_zips_.empty()) return;
     pairs_.clear();
-    for (std::size_t k = 0; k < zips_.size(); k += 2) pairs_.push_back({zips_[k], zips_[k + 1]});
+    std::size_t start = 0;
+    auto next = [&](std::size_t k) {  // views into zips_, which is swapped below, not moved
+      const std::string_view zip = std::string_view(zips_).substr(start, ends_of_zips_[k] - start);
+      start = ends_of_zips_[k];
+      return zip;
+    };
+    for (std::size_t k = 0; k < ends_of_zips_.size(); k += 2) {
+      const std::string_view first = next(k);
+      pairs_.push_back({first, next(k + 1)});
+    }
     text_.clear();
     ends_.clear();
-    zips_.clear();  // a failure below must not compare these again
+    // A failure below must not compare these again.
+    ends_of_zips_.clear();
+    std::swap(zips_, comparing_);
+    zips_.clear();
     engine.compare(pairs_, options_, {}, LineOutput{&text_, '\0', &ends_});
-    std::size_t start = 0;
+    std::size_t line_start = 0;
     for (std::size_t end : ends_) {
-      line(std::string_view(text_).substr(start, end - start));
-      start = end;
+      line(std::string_view(text_).substr(line_start, end - line_start));
+      line_start = end;
     }
   }
 
  private:
   CompareOptions options_;
-  std::vector<std::string> zips_;
+  std::string zips_, comparing_;  // waiting; being compared (the pairs' views)
+  std::vector<std::size_t> ends_of_zips_;
   std::vector<ZipPair> pairs_;
   std::string text_;
   std::vector<std::size_t> ends_;
@@ -98,9 +114,18 @@ void Form1::PushButton17_Click() {
   // Comparisons are collected and handed to the engine a block at a time; a change of
   // the options during the run takes effect from the entry where it was seen.
   PendingComparisons pending;
+  bool reserved = false;
   auto compare_pending = [&] {
     trap.line(130,
               [&] { pending.run(engine_, [this](std::string_view line) { appendResult(line); }); });
+    // Room for the whole run, judged by its first lines, so that a million lines are
+    // not moved again and again as the list grows.
+    if (!reserved && results_->size() > 0) {
+      reserved = true;
+      const std::size_t rows = zip_list_->size();
+      const std::size_t per_line = results_->bytes() / results_->size() + 4;
+      results_->reserve(rows, rows * per_line);
+    }
   };
   // The view hears of new rows a few times a second: each announcement makes it lay
   // out its rows again, which costs more than the comparisons themselves.
@@ -114,6 +139,8 @@ void Form1::PushButton17_Click() {
   });
   const std::size_t n = zip_list_->size();
   std::uint8_t wording = 0;
+  QString reference;  // the reference box's text, converted when it changes
+  std::string reference_utf8;
   for (std::size_t i = 0; i < n; ++i) {
     // Entries removed during the run end it at the list's current end.
     if (i >= zip_list_->size()) break;
@@ -136,10 +163,15 @@ void Form1::PushButton17_Click() {
     const bool use2016 = options_[7]->isChecked();
     if (!pending.same_options(wording, use2016)) compare_pending();
     pending.set_options(wording, use2016);
-    if (options_[1]->isChecked() && i + 1 < zip_list_->size())
-      pending.add(zip_of_entry(zip_list_->text(i)), zip_of_entry(zip_list_->text(i + 1)));
-    else if (options_[2]->isChecked())
-      pending.add(zip_of_entry(zip_list_->text(i)), zip_of_entry(text1_->text().toStdString()));
+    if (options_[1]->isChecked() && i + 1 < zip_list_->size()) {
+      pending.add(zip_part(zip_list_->text(i)), zip_part(zip_list_->text(i + 1)));
+    } else if (options_[2]->isChecked()) {
+      if (text1_->text() != reference) {
+        reference = text1_->text();
+        reference_utf8 = reference.toStdString();
+      }
+      pending.add(zip_part(zip_list_->text(i)), zip_part(reference_utf8));
+    }
     if (pending.full()) compare_pending();
   }
   compare_pending();

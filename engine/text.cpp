@@ -129,7 +129,7 @@ std::string_view trim_blanks(std::string_view s) {
   return s;
 }
 
-std::string zip_of_entry(std::string_view entry) {
+std::string_view zip_part(std::string_view entry) {
   // Five characters, not bytes: a UTF-8 sequence is never cut in half.
   std::string_view t = trim_blanks(entry);
   std::size_t i = 0;
@@ -137,7 +137,11 @@ std::string zip_of_entry(std::string_view entry) {
     ++i;
     while (i < t.size() && (static_cast<unsigned char>(t[i]) & 0xC0) == 0x80) ++i;
   }
-  return std::string(t.substr(0, i));
+  return t.substr(0, i);
+}
+
+std::string zip_of_entry(std::string_view entry) {
+  return std::string(zip_part(entry));
 }
 
 std::size_t char_count(std::string_view s) {

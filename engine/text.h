@@ -27,6 +27,8 @@ std::string_view trim_blanks(std::string_view s);
 
 // The zip code of a list entry: trimmed of blanks, cut to its first five characters.
 std::string zip_of_entry(std::string_view entry);
+// The same, as a view into the entry.
+std::string_view zip_part(std::string_view entry);
 
 // Length in characters of a UTF-8 text.
 std::size_t char_count(std::string_view s);

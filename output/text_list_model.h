@@ -36,6 +36,7 @@ class TextListModel : public QAbstractListModel, public ListSource {
   void setChecked(std::size_t row, bool on);
   void append(std::string_view text, bool checked = false);
   void reserve(std::size_t rows, std::size_t bytes);
+  std::size_t bytes() const { return buffer_.size(); }
   void removeAt(std::size_t row);
   void clear();
   // Tells the views about the rows appended since the last flush.
