@@ -49,10 +49,14 @@ class PendingComparisons {
   template <class F>
   void run(ZipDistance& engine, F&& line) {
     if (ends_of_zips_.empty()) return;
+    // What waits moves aside first, so that a failure below does not compare it again.
+    std::swap(zips_, comparing_);
+    zips_.clear();
     pairs_.clear();
     std::size_t start = 0;
-    auto next = [&](std::size_t k) {  // views into zips_, which is swapped below, not moved
-      const std::string_view zip = std::string_view(zips_).substr(start, ends_of_zips_[k] - start);
+    auto next = [&](std::size_t k) {
+      const std::string_view zip =
+          std::string_view(comparing_).substr(start, ends_of_zips_[k] - start);
       start = ends_of_zips_[k];
       return zip;
     };
@@ -60,12 +64,9 @@ class PendingComparisons {
       const std::string_view first = next(k);
       pairs_.push_back({first, next(k + 1)});
     }
+    ends_of_zips_.clear();
     text_.clear();
     ends_.clear();
-    // A failure below must not compare these again.
-    ends_of_zips_.clear();
-    std::swap(zips_, comparing_);
-    zips_.clear();
     engine.compare(pairs_, options_, {}, LineOutput{&text_, '\0', &ends_});
     std::size_t line_start = 0;
     for (std::size_t end : ends_) {
