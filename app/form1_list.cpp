@@ -21,9 +21,6 @@ namespace {
 
 constexpr char kForm[] = "Form1";
 
-// Ten million zip codes and more fit; a file of empty lines cannot fill the memory.
-constexpr std::size_t kMaxListEntries = 20'000'000;
-
 // "67108865 bytes (64.0 MB)": the exact size, and a readable one beside it.
 std::string byte_count_text(qint64 bytes) {
   char mb[32];
@@ -110,10 +107,10 @@ void Form1::load_list_file(const QString& path) {
   const bool text = split_list_entries(
       bytes,
       [&](std::string&& e) {
-        if (zip_list_->size() >= kMaxListEntries)
+        if (zip_list_->size() >= env_.maxListEntries)
           throw RuntimeError(7, "Cannot read all of " + shown +
                                     ": the zip code list holds at most " +
-                                    std::to_string(kMaxListEntries) +
+                                    std::to_string(env_.maxListEntries) +
                                     " entries; the entries before that were added");
         zip_list_->append(std::move(e));
       },

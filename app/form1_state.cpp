@@ -121,7 +121,8 @@ void Form1::restoreOption(int number, int line) {
 void Form1::applySkin() {
   const QString path = env_.programFolder + QStringLiteral("/x/o.cjs");
   const QFileInfo info(path);
-  if (!info.exists() || !info.isFile() || info.isHidden()) return;
+  // A named pipe or a folder there is no skin, but it is reported, not passed over.
+  if (!info.exists() || info.isHidden()) return;
   // The skin's frames and option buttons take the system's button face first.
   const QColor face = QApplication::palette().color(QPalette::Button);
   auto paint = [&](QWidget* w) {

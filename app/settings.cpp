@@ -24,13 +24,41 @@ std::unique_ptr<QSettings> open_store() {
                                      QStringLiteral("Kelvarin"));
 }
 
-// Whether the settings file is there but cannot be read. A named pipe or a device would
-// block or never end, so only a regular file is handed to Qt; Qt reads the file on first
-// use, not when the store is made, so the check reads it.
+// Where the store's file is, found without reading it: Qt opens the file as soon as a
+// store is made, and the open of a named pipe would never return.
+QString store_file_name() {
+  const QSettings elsewhere(QSettings::IniFormat, QSettings::UserScope,
+                            QStringLiteral("Kelvarin.where"));
+  return QFileInfo(elsewhere.fileName()).path() + QStringLiteral("/Kelvarin.ini");
+}
+
+bool is_irregular(const QString& file) {
+  return !irregular_kind(QFile::encodeName(file).toStdString()).empty();
+}
+
+// Whether the store's file cannot be read. Qt reports a file it cannot parse only once
+// something is read, so this reads.
 bool is_unreadable(QSettings& settings) {
-  if (!irregular_kind(QFile::encodeName(settings.fileName()).toStdString()).empty()) return true;
   settings.allKeys();
   return settings.status() != QSettings::NoError;
+}
+
+// Whether the file holds every value of the store, read afresh. Stores of one file
+// share what Qt read of it, so the file is read through another name.
+bool written_back(const QSettings& settings) {
+  std::unique_ptr<RegularFile> file;
+  try {
+    file = std::make_unique<RegularFile>(QFile::encodeName(settings.fileName()).toStdString());
+  } catch (const std::exception&) {
+    return false;
+  }
+  QSettings written(QStringLiteral("/proc/self/fd/%1").arg(file->fd()), QSettings::IniFormat);
+  if (is_unreadable(written)) return false;
+  for (const auto& k : kSettingKeys) {
+    const QString key = kGroup + QLatin1Char('/') + QLatin1String(k.key);
+    if (written.value(key) != settings.value(key)) return false;
+  }
+  return true;
 }
 
 // The system's reason why a file of `bytes` bytes cannot be written beside `file`.
@@ -50,9 +78,12 @@ QString write_problem(const QString& file, qint64 bytes) {
 
 }  // namespace
 
-SettingsStore::SettingsStore() : settings_(open_store()) {
-  if (!is_unreadable(*settings_)) return;
-  const QString file = settings_->fileName();
+SettingsStore::SettingsStore() {
+  const QString file = store_file_name();
+  if (!is_irregular(file)) {
+    settings_ = open_store();
+    if (!is_unreadable(*settings_)) return;
+  }
   problem_ = QStringLiteral(
                  "The settings file %1 could not be read. Quorvane starts with its "
                  "default settings; the unreadable file was kept as %1.unreadable.")
@@ -83,20 +114,16 @@ void SettingsStore::write(const QString& key, const QString& value) {
 }
 
 bool SettingsStore::sync(QString* reason) {
-  settings_->sync();
-  switch (settings_->status()) {
-    case QSettings::NoError:
-      return true;
-    case QSettings::FormatError: {
-      // A file changed behind us that Qt could not merge is still written over; the
-      // save failed only if what is there now cannot be read back.
-      QSettings written(settings_->fileName(), QSettings::IniFormat);
-      if (!is_unreadable(written)) return true;
-      break;
-    }
-    case QSettings::AccessError:
-      break;
+  // Qt reads the file again before it writes; a named pipe put there would block it.
+  const std::string kind = irregular_kind(QFile::encodeName(settings_->fileName()).toStdString());
+  if (!kind.empty()) {
+    if (reason) *reason = QStringLiteral("it is %1, not a regular file").arg(kind.c_str());
+    return false;
   }
+  settings_->sync();
+  // Qt takes a short write (a disk that fills up half way) for success, and a file it
+  // could not parse before writing over it for a failure: what counts is what is there.
+  if (settings_->status() != QSettings::AccessError && written_back(*settings_)) return true;
   if (reason) {
     qint64 bytes = 0;
     for (const auto& k : kSettingKeys) bytes += read(QLatin1String(k.key)).size() * 3 + 64;
