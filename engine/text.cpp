@@ -10,12 +10,23 @@ namespace quorvane {
 void append_distance_text(std::string& out, double miles, std::string_view sep) {
   // nearbyint rounds half to even in the default rounding mode.
   const double h = std::nearbyint(miles * 100.0);
-  if (!(std::fabs(h) < 9.0e18)) {
-    // Far beyond any distance on earth, where every double is a whole number: its
-    // shortest digits, the sign kept. The largest double has 309 digits.
+  if (!(std::fabs(h) < 0x1p53)) {
+    // Beyond 2^53 hundredths the product above is no longer exact: round the value
+    // itself. The largest double has 309 digits.
     char buf[400];
-    auto r = std::to_chars(buf, buf + sizeof buf, miles, std::chars_format::fixed);
-    out.append(buf, r.ptr);
+    auto r = std::to_chars(buf, buf + sizeof buf, miles, std::chars_format::fixed, 2);
+    std::string_view t(buf, static_cast<std::size_t>(r.ptr - buf));
+    const auto point = t.find('.');
+    if (point != std::string_view::npos) {
+      while (t.back() == '0') t.remove_suffix(1);
+      out.append(t.substr(0, point));
+      if (t.size() > point + 1) {
+        out += sep;
+        out.append(t.substr(point + 1));
+      }
+      return;
+    }
+    out.append(t);  // inf or nan
     return;
   }
   auto hundredths = static_cast<std::int64_t>(h);

@@ -32,13 +32,15 @@ TEST(DistanceText, ShortestFormHalfToEven) {
 }
 
 TEST(DistanceText, HugeValuesInFullWithTheirSign) {
-  // Every double this large is a whole number: all its digits, as printf writes them.
+  // All their digits, as printf writes them.
   for (double miles : {9.0e16, -9.0e16, 1e63, -1e63, -1e300, 1.7976931348623157e308,
-                       -1.7976931348623157e308}) {
+                       -1.7976931348623157e308, 9000000000000001.0}) {
     char expected[400];
     std::snprintf(expected, sizeof expected, "%.0f", miles);
     EXPECT_EQ(distance_text(miles, "."), expected) << miles;
   }
+  EXPECT_EQ(distance_text(100000000000000.125, ","), "100000000000000,12");
+  EXPECT_EQ(distance_text(-100000000000000.5, "."), "-100000000000000.5");
   EXPECT_EQ(distance_text(-0.001, "."), "0");
 }
 
