@@ -3,8 +3,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTemporaryFile>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 #include "regular_file.h"
 
@@ -41,6 +44,37 @@ bool is_irregular(const QString& file) {
 bool is_unreadable(QSettings& settings) {
   settings.allKeys();
   return settings.status() != QSettings::NoError;
+}
+
+// Whether Qt reads back each of `keys` after writing it. It reads some keys it cannot
+// write: "a/" goes out as "a\", and then the whole file is unreadable to it.
+QStringList keys_written_back(const QStringList& keys) {
+  QTemporaryDir dir;
+  if (!dir.isValid()) return keys;
+  static int probes = 0;  // each probe a new file: Qt keeps what it read by the file's name
+  const QString file = dir.filePath(QStringLiteral("keys%1.ini").arg(++probes));
+  {
+    QSettings probe(file, QSettings::IniFormat);
+    for (const QString& key : keys) probe.setValue(key, QString());
+  }
+  QSettings back(file, QSettings::IniFormat);
+  QStringList kept = back.allKeys();
+  if (back.status() != QSettings::NoError) kept.clear();
+  return kept;
+}
+
+// The keys of `settings` that Qt cannot write back, each tried on its own.
+QStringList keys_qt_cannot_write(const QSettings& settings) {
+  const QStringList keys = settings.allKeys();
+  const QStringList back = keys_written_back(keys);
+  if (std::all_of(keys.begin(), keys.end(), [&](const QString& k) { return back.contains(k); }))
+    return {};
+  QStringList lost;
+  constexpr int kMostKeysTried = 1000;
+  for (int i = 0; i < keys.size(); ++i)
+    if (i >= kMostKeysTried || !keys_written_back({keys[i]}).contains(keys[i]))
+      lost.append(keys[i]);
+  return lost;
 }
 
 // Whether the file holds every value of the store, read afresh. Stores of one file
@@ -82,7 +116,24 @@ SettingsStore::SettingsStore() {
   const QString file = store_file_name();
   if (!is_irregular(file)) {
     settings_ = open_store();
-    if (!is_unreadable(*settings_)) return;
+    if (!is_unreadable(*settings_)) {
+      const QStringList lost = keys_qt_cannot_write(*settings_);
+      if (lost.isEmpty()) return;
+      // Qt cannot even remove such a key: the others go to a new file.
+      std::vector<std::pair<QString, QVariant>> kept;
+      for (const QString& key : settings_->allKeys())
+        if (!lost.contains(key)) kept.emplace_back(key, settings_->value(key));
+      settings_.reset();
+      QFile::remove(file + QStringLiteral(".unreadable"));
+      QFile::rename(file, file + QStringLiteral(".unreadable"));
+      settings_ = open_store();
+      for (const auto& [key, value] : kept) settings_->setValue(key, value);
+      problem_ = QStringLiteral(
+                     "The settings file %1 holds settings that cannot be saved again (%2). "
+                     "Quorvane keeps the others; the whole file was kept as %1.unreadable.")
+                     .arg(file, lost.join(QStringLiteral(", ")).left(200));
+      return;
+    }
   }
   problem_ = QStringLiteral(
                  "The settings file %1 could not be read. Quorvane starts with its "
