@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "pointer.h"
 #include "settings.h"
@@ -104,7 +105,7 @@ class Form1 : public QWidget {
   void restoreOption(int number, int line);
   void appendResult(std::string line);
   void flushResults();
-  bool isNumeric(const std::string& text) const;
+  bool isNumeric(std::string_view text) const;
 
   Form1Environment env_;
   std::unique_ptr<SettingsStore> settings_;

@@ -244,7 +244,7 @@ void Form1::Text1_LostFocus() {
   in_lost_focus_ = false;
 }
 
-bool Form1::isNumeric(const std::string& text) const {
+bool Form1::isNumeric(std::string_view text) const {
   return is_numeric(text, decimal_separator_, group_separator_);
 }
 

@@ -14,8 +14,9 @@ QVariant TextListModel::data(const QModelIndex& index, int role) const {
   const auto row = static_cast<std::size_t>(index.row());
   if (role == Qt::DisplayRole) {
     // A huge entry (a list file of one 10 MB line) would stall every repaint.
-    const std::string& t = texts_[row];
-    if (t.size() <= kDisplayLimit) return QString::fromStdString(t);
+    const std::string_view t = text(row);
+    if (t.size() <= kDisplayLimit)
+      return QString::fromUtf8(t.data(), static_cast<qsizetype>(t.size()));
     return QString::fromUtf8(t.data(), kDisplayLimit).left(kDisplayLimit - 1) + QChar(0x2026);
   }
   if (role == Qt::CheckStateRole && checkable_) return checks_[row] ? Qt::Checked : Qt::Unchecked;
@@ -51,13 +52,21 @@ void TextListModel::setChecked(std::size_t row, bool on) {
   }
 }
 
-void TextListModel::append(std::string text, bool checked) {
-  texts_.push_back(std::move(text));
+void TextListModel::append(std::string_view text, bool checked) {
+  bytes_.append(text);
+  ends_.push_back(bytes_.size());
   checks_.push_back(checked);
 }
 
+std::vector<std::string> TextListModel::texts() const {
+  std::vector<std::string> all;
+  all.reserve(size());
+  for (std::size_t row = 0; row < size(); ++row) all.emplace_back(text(row));
+  return all;
+}
+
 void TextListModel::flush() {
-  const int total = static_cast<int>(texts_.size());
+  const int total = static_cast<int>(ends_.size());
   if (total <= announced_) return;
   beginInsertRows(QModelIndex(), announced_, total - 1);
   announced_ = total;
@@ -65,18 +74,22 @@ void TextListModel::flush() {
 }
 
 void TextListModel::removeAt(std::size_t row) {
-  if (row >= texts_.size()) return;
+  if (row >= ends_.size()) return;
   flush();
   beginRemoveRows(QModelIndex(), static_cast<int>(row), static_cast<int>(row));
-  texts_.erase(texts_.begin() + static_cast<std::ptrdiff_t>(row));
+  const std::size_t begin = row == 0 ? 0 : ends_[row - 1], length = ends_[row] - begin;
+  bytes_.erase(begin, length);
+  ends_.erase(ends_.begin() + static_cast<std::ptrdiff_t>(row));
+  for (std::size_t i = row; i < ends_.size(); ++i) ends_[i] -= length;
   checks_.erase(checks_.begin() + static_cast<std::ptrdiff_t>(row));
-  announced_ = static_cast<int>(texts_.size());
+  announced_ = static_cast<int>(ends_.size());
   endRemoveRows();
 }
 
 void TextListModel::clear() {
   beginResetModel();
-  std::vector<std::string>().swap(texts_);
+  std::string().swap(bytes_);
+  std::vector<std::uint64_t>().swap(ends_);
   std::vector<unsigned char>().swap(checks_);
   announced_ = 0;
   endResetModel();

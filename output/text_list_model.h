@@ -1,9 +1,12 @@
 #pragma once
-// A compact list model for a million rows: one UTF-8 text and one check mark a row, no
+// A compact list model for millions of rows: the rows' UTF-8 texts end to end in one
+// buffer, with nine bytes a row besides (where the row ends, its check mark), and no
 // object per row. Appends are collected and announced to views in one step (flush),
 // so a run that appends row by row does not make the view lay out row by row.
 #include <QAbstractListModel>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "list_source.h"
@@ -25,28 +28,32 @@ class TextListModel : public QAbstractListModel, public ListSource {
   QVariant headerData(int section, Qt::Orientation o, int role) const override;
 
   // The list itself, appends included that views have not been told of yet.
-  std::size_t size() const { return texts_.size(); }
-  const std::string& text(std::size_t row) const { return texts_[row]; }
+  std::size_t size() const { return ends_.size(); }
+  std::string_view text(std::size_t row) const {
+    const std::size_t begin = row == 0 ? 0 : ends_[row - 1];
+    return std::string_view(bytes_).substr(begin, ends_[row] - begin);
+  }
   bool isChecked(std::size_t row) const { return checks_[row] != 0; }
   void setChecked(std::size_t row, bool on);
-  void append(std::string text, bool checked = false);
+  void append(std::string_view text, bool checked = false);
   void removeAt(std::size_t row);
   void clear();
   // Tells the views about the rows appended since the last flush.
   void flush();
-  std::vector<std::string> texts() const { return texts_; }
+  std::vector<std::string> texts() const;
 
   // ListSource
   int columns() const override { return 1; }
   std::string header(int) const override { return heading_; }
-  std::size_t rows() const override { return texts_.size(); }
-  std::string_view cell(std::size_t row, int) const override { return texts_[row]; }
+  std::size_t rows() const override { return ends_.size(); }
+  std::string_view cell(std::size_t row, int) const override { return text(row); }
   bool checked(std::size_t row) const override { return isChecked(row); }
 
  private:
   std::string heading_;
   bool checkable_;
-  std::vector<std::string> texts_;
+  std::string bytes_;                // every row's text, end to end
+  std::vector<std::uint64_t> ends_;  // where each row's text ends in bytes_
   std::vector<unsigned char> checks_;
   int announced_ = 0;  // rows the views know of
 };
