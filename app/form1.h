@@ -16,7 +16,7 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QTreeView;
+class QTableView;
 class QUrl;
 
 namespace quorvane {
@@ -103,7 +103,7 @@ class Form1 : public QWidget {
   void setupPointerFeedback();
   void applySkin();
   void restoreOption(int number, int line);
-  void appendResult(std::string line);
+  void appendResult(std::string_view line);
   void flushResults();
   bool isNumeric(std::string_view text) const;
 
@@ -115,8 +115,8 @@ class Form1 : public QWidget {
   TextListModel* zip_list_ = nullptr;
   TextListModel* results_ = nullptr;
 
-  QTreeView* list_view1_ = nullptr;
-  QTreeView* list_view2_ = nullptr;
+  QTableView* list_view1_ = nullptr;
+  QTableView* list_view2_ = nullptr;
   QPushButton* buttons_[18] = {};  // by designer number
   QGroupBox* frames_[4] = {};
   OptionButton* options_[8] = {};

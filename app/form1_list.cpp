@@ -5,7 +5,7 @@
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLineEdit>
-#include <QTreeView>
+#include <QTableView>
 #include <cstdio>
 
 #include "error_trap.h"
@@ -29,7 +29,7 @@ std::string byte_count_text(qint64 bytes) {
 }
 
 // The selected row of a list view, or -1.
-int selected_row(QTreeView* view) {
+int selected_row(QTableView* view) {
   const QModelIndexList rows = view->selectionModel()->selectedRows();
   return rows.isEmpty() ? -1 : rows.first().row();
 }

@@ -3,7 +3,8 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QTreeView>
+#include <QTableView>
+#include <optional>
 
 #include "caption_progress_bar.h"
 #include "error_trap.h"
@@ -14,9 +15,55 @@
 #include "yielder.h"
 
 namespace quorvane {
+namespace {
 
-void Form1::appendResult(std::string line) {
-  results_->append(std::move(line), true);
+// The comparisons of a run waiting for the engine, with their zip codes.
+class PendingComparisons {
+ public:
+  static constexpr std::size_t kBlock = 512;
+
+  bool same_options(std::uint8_t wording, bool use2016) const {
+    return zips_.empty() || (wording == options_.wording && use2016 == options_.use2016);
+  }
+  void set_options(std::uint8_t wording, bool use2016) {
+    options_.wording = wording;
+    options_.use2016 = use2016;
+  }
+  void add(std::string first, std::string second) {
+    zips_.push_back(std::move(first));
+    zips_.push_back(std::move(second));
+  }
+  bool full() const { return zips_.size() >= 2 * kBlock; }
+
+  // Compares what is waiting and hands each line on, in order.
+  template <class F>
+  void run(ZipDistance& engine, F&& line) {
+    if (zips_.empty()) return;
+    pairs_.clear();
+    for (std::size_t k = 0; k < zips_.size(); k += 2) pairs_.push_back({zips_[k], zips_[k + 1]});
+    text_.clear();
+    ends_.clear();
+    zips_.clear();  // a failure below must not compare these again
+    engine.compare(pairs_, options_, {}, LineOutput{&text_, '\0', &ends_});
+    std::size_t start = 0;
+    for (std::size_t end : ends_) {
+      line(std::string_view(text_).substr(start, end - start));
+      start = end;
+    }
+  }
+
+ private:
+  CompareOptions options_;
+  std::vector<std::string> zips_;
+  std::vector<ZipPair> pairs_;
+  std::string text_;
+  std::vector<std::size_t> ends_;
+};
+
+}  // namespace
+
+void Form1::appendResult(std::string_view line) {
+  results_->append(line, true);
 }
 
 void Form1::flushResults() {
@@ -38,19 +85,28 @@ void Form1::PushButton17_Click() {
   results_->clear();
   pointer_.set(kPointerHourglass);
 
-  ZipDistance::Batch batch(engine_);  // the database is checked and read once per run
+  // The database is checked and read once per run; failures counted over the run are
+  // reported when it ends, before the not-found list.
+  std::optional<ZipDistance::Batch> batch(std::in_place, engine_);
+  // Comparisons are collected and handed to the engine a block at a time; a change of
+  // the options during the run takes effect from the entry where it was seen.
+  PendingComparisons pending;
+  auto compare_pending = [&] {
+    trap.line(130,
+              [&] { pending.run(engine_, [this](std::string_view line) { appendResult(line); }); });
+  };
   // The view hears of new rows a few times a second: each announcement makes it lay
   // out its rows again, which costs more than the comparisons themselves.
   QElapsedTimer since_flush;
   since_flush.start();
   Yielder yield([&] {
+    compare_pending();  // the lines so far are in the list before the window draws
     if (since_flush.elapsed() < 200) return;
     flushResults();
     since_flush.restart();
   });
   const std::size_t n = zip_list_->size();
   std::uint8_t wording = 0;
-  std::string line;
   for (std::size_t i = 0; i < n; ++i) {
     // Entries removed during the run end it at the list's current end.
     if (i >= zip_list_->size()) break;
@@ -58,9 +114,7 @@ void Form1::PushButton17_Click() {
       const double m = static_cast<double>(zip_list_->size());
       progress_->setProgressValue(static_cast<double>(i + 1) / m * 100.0);
       const std::string_view name = file_name_part(zip_list_->text(i));
-      progress_->setProgressText(
-          QStringLiteral("Processing: ") +
-          QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+      progress_->setProgressText(QLatin1StringView("Processing: "), name);
     });
     yield.maybe();
     if (closing_) return;  // the window closed: the program ends without another word
@@ -73,19 +127,16 @@ void Form1::PushButton17_Click() {
     else if (options_[5]->isChecked())
       wording = 5;
     const bool use2016 = options_[7]->isChecked();
-    trap.line(130, [&] {
-      line.clear();
-      if (options_[1]->isChecked() && i + 1 < zip_list_->size()) {
-        engine_.append_distance(line, zip_of_entry(zip_list_->text(i)),
-                                zip_of_entry(zip_list_->text(i + 1)), wording, use2016);
-        appendResult(line);
-      } else if (options_[2]->isChecked()) {
-        engine_.append_distance(line, zip_of_entry(zip_list_->text(i)),
-                                zip_of_entry(text1_->text().toStdString()), wording, use2016);
-        appendResult(line);
-      }
-    });
+    if (!pending.same_options(wording, use2016)) compare_pending();
+    pending.set_options(wording, use2016);
+    if (options_[1]->isChecked() && i + 1 < zip_list_->size())
+      pending.add(zip_of_entry(zip_list_->text(i)), zip_of_entry(zip_list_->text(i + 1)));
+    else if (options_[2]->isChecked())
+      pending.add(zip_of_entry(zip_list_->text(i)), zip_of_entry(text1_->text().toStdString()));
+    if (pending.full()) compare_pending();
   }
+  compare_pending();
+  batch.reset();
   flushResults();
   if (!trim_blanks(engine_.not_found_zips).empty()) {
     trap.line(150, [&] {

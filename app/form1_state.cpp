@@ -11,7 +11,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QTreeView>
+#include <QTableView>
 #include <QUrl>
 #include <cctype>
 #include <string>
@@ -256,7 +256,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
     ListView1_Remove();
     return true;
   } else if (event->type() == QEvent::MouseButtonDblClick) {
-    for (QTreeView* view : {list_view1_, list_view2_}) {
+    for (QTableView* view : {list_view1_, list_view2_}) {
       if (watched != view->viewport()) continue;
       // The item under the pointer is the one double-clicked, selected or not yet.
       const QModelIndex under =

@@ -1,73 +1,74 @@
-// quorvane-cli: the distance engine for scripts and checks.
-#include <unistd.h>
+// quorvane-cli: the distance engine for scripts, pipelines and batch jobs.
+#include <CLI/CLI.hpp>
+#include <sstream>
 
-#include <clocale>
-#include <cstring>
-#include <filesystem>
-#include <iostream>
-#include <string>
-#include <vector>
-
+#include "common.h"
+#include "distance.h"
 #include "error_trap.h"
-#include "zip_distance.h"
+#include "info.h"
+#include "output.h"
+#include "run.h"
 
 namespace {
 
-constexpr const char* kUsage =
-    "usage: quorvane-cli distance ZIP1 ZIP2 [--wording 3|4|5] [--database 2016|2012]\n"
-    "\n"
-    "Prints the distance between two US zip codes, in statute miles, worded as the\n"
-    "Quorvane window words it (3: sentence, 4: zip codes and distance, 5: distance\n"
-    "only; default 3), looked up in the 2016 (default) or 2012 table of dbZips.mdb\n"
-    "beside this program. A second line lists zip codes stored with zero coordinates.\n"
-    "\n"
-    "Exit status: 0 a distance was printed, 1 a zip code was not found, 2 usage error.\n";
+using namespace quorvane::cli;
 
-std::filesystem::path program_folder() {
-  std::error_code ec;
-  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  return ec ? std::filesystem::current_path() : exe.parent_path();
-}
+constexpr const char* kFooter =
+    "Results go to standard output, messages to standard error. Exit status: 0 every "
+    "comparison had a distance, 1 some had none, 2 a usage error, an unreadable database "
+    "or input, or a failure to write the results. See quorvane-cli(1).";
 
-int usage(const char* problem) {
-  if (problem) std::cerr << "quorvane-cli: " << problem << "\n";
-  std::cerr << kUsage;
-  return 2;
+// Help and version texts go through the same checked writes as results; a usage error
+// is one line on standard error.
+int parse_failed(CLI::App& app, const CLI::ParseError& e) {
+  if (e.get_exit_code() != 0) {
+    report(std::string(e.what()) + " (quorvane-cli --help tells more)");
+    return kError;
+  }
+  std::ostringstream text, errors;
+  app.exit(e, text, errors);
+  write_now(text.str());
+  return kAllDistances;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::setlocale(LC_ALL, "");
-  std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-    std::cout << kUsage;
-    return 0;
+  keep_standard_descriptors();
+  const Separators separators = take_locale_separators();
+  report_traps();
+
+  CLI::App app("Distances between US zip codes, for scripts and batch work.", "quorvane-cli");
+  app.set_version_flag("--version", std::string("quorvane-cli ") + QUORVANE_VERSION);
+  app.require_subcommand(0, 1);
+  app.footer(kFooter);
+  RunSettings run_settings;
+  DistanceSettings distance_settings;
+  Settings info_settings;
+  CLI::App* run_cmd = add_run_command(app, run_settings);
+  CLI::App* distance_cmd = add_distance_command(app, distance_settings);
+  CLI::App* info_cmd = add_info_command(app, info_settings);
+  try {
+    try {
+      app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+      return parse_failed(app, e);
+    }
+    if (run_cmd->parsed()) {
+      run_settings.common.separators = separators;
+      return run(run_settings);
+    }
+    if (distance_cmd->parsed()) {
+      distance_settings.common.separators = separators;
+      return distance(distance_settings);
+    }
+    if (info_cmd->parsed()) return info(info_settings);
+    report("A command is needed: run, distance or info (quorvane-cli --help tells more)");
+    return kError;
+  } catch (const OutputFailed&) {
+    return kError;
+  } catch (const std::exception& e) {
+    report(e.what());
+    return kError;
   }
-  if (args.size() < 3 || args[0] != "distance") return usage(nullptr);
-  int wording = 3;
-  bool use2016 = true;
-  for (std::size_t i = 3; i < args.size(); i += 2) {
-    if (i + 1 >= args.size()) return usage("option without a value");
-    const std::string& v = args[i + 1];
-    if (args[i] == "--wording" && (v == "3" || v == "4" || v == "5"))
-      wording = v[0] - '0';
-    else if (args[i] == "--database" && (v == "2016" || v == "2012"))
-      use2016 = v == "2016";
-    else
-      return usage(("bad option " + args[i] + " " + v).c_str());
-  }
-  quorvane::set_trap_reporter([](const quorvane::TrapReport& r) {
-    std::cerr << "Application Error: " << r.description << " (in " << r.location << " at line "
-              << r.line << ")\n";
-  });
-  quorvane::ZipDistance engine((program_folder() / "dbZips.mdb").string());
-  const char* point = std::localeconv()->decimal_point;
-  engine.set_decimal_separator(point && *point ? point : ".");
-  const std::string line =
-      engine.GetDistance(args[1], args[2], static_cast<std::uint8_t>(wording), use2016);
-  std::cout << line << "\n";
-  if (!engine.not_found_zips.empty())
-    std::cout << "Zero coordinates stored for: " << engine.not_found_zips << "\n";
-  return line.rfind(quorvane::kNoDetails, 0) == 0 ? 1 : 0;
 }

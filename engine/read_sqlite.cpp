@@ -1,10 +1,16 @@
 #include <sqlite3.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <string>
 
 #include "error_trap.h"
 #include "read_limits.h"
+#include "regular_file.h"
+#include "table_part.h"
+#include "text.h"
 #include "zip_table.h"
 
 namespace quorvane {
@@ -93,6 +99,26 @@ class Database {
     return rc_;
   }
 
+  sqlite3* handle() const { return db_; }
+  void reset() { sqlite3_reset(st_); }
+
+  // Only a stored table is read: a view or a virtual table can compute without end.
+  void require_stored_table(const std::string& table) {
+    sqlite3_stmt* st = prepare(
+        "SELECT type, sql FROM sqlite_schema WHERE name = ?1 COLLATE NOCASE "
+        "AND type IN ('table', 'view')",
+        "Cannot read the database's list of tables");
+    sqlite3_bind_text(st, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    if (step("Cannot read the database's list of tables") != SQLITE_ROW)
+      throw RuntimeError(3078, "The database has no table " + table);
+    const std::string type = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+    if (type != "table" || (sql && sqlite3_strnicmp(sql, "CREATE VIRTUAL", 14) == 0))
+      throw RuntimeError(3078, "The database's " + table + " is a " +
+                                   (type == "table" ? "virtual table" : type) +
+                                   ", not a stored table; only stored tables are read");
+  }
+
   [[noreturn]] void fail(const std::string& what) {
     std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc_);
     if (budget_.out_of_time)
@@ -133,20 +159,7 @@ void set_sqlite_read_time_limit(std::chrono::milliseconds limit) {
 
 void read_sqlite_table(const std::string& path, const TableSpec& layout, RowFn fn, void* ctx) {
   Database db(path);
-  // Only a stored table is read: a view or a virtual table can compute without end.
-  sqlite3_stmt* st = db.prepare(
-      "SELECT type, sql FROM sqlite_schema WHERE name = ?1 COLLATE NOCASE "
-      "AND type IN ('table', 'view')",
-      "Cannot read the database's list of tables");
-  sqlite3_bind_text(st, 1, layout.table.c_str(), -1, SQLITE_TRANSIENT);
-  if (db.step("Cannot read the database's list of tables") != SQLITE_ROW)
-    throw RuntimeError(3078, "The database has no table " + layout.table);
-  const std::string type = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
-  const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
-  if (type != "table" || (sql && sqlite3_strnicmp(sql, "CREATE VIRTUAL", 14) == 0))
-    throw RuntimeError(3078, "The database's " + layout.table + " is a " +
-                                 (type == "table" ? "virtual table" : type) +
-                                 ", not a stored table; only stored tables are read");
+  db.require_stored_table(layout.table);
 
   // Table order is rowid order, which is the order an indexed query returns ties in.
   const std::string what = "Cannot read table " + layout.table;
@@ -160,6 +173,90 @@ void read_sqlite_table(const std::string& path, const TableSpec& layout, RowFn f
       throw RuntimeError(3343, what + ": it has more than " + std::to_string(kMaxTableRows) +
                                    " rows, more than any zip code table");
     fn(ctx, cell_of(st, 0), cell_of(st, 1), cell_of(st, 2));
+  }
+}
+
+namespace {
+
+bool is_sqlite_file(const std::string& path) {
+  char header[16] = {};
+  const RegularFile file(path);
+  return ::pread(file.fd(), header, sizeof header, 0) == sizeof header &&
+         std::memcmp(header, "SQLite format 3", 16) == 0;
+}
+
+// The affinity SQLite gives a column of the declared type, by its own rules.
+enum class Affinity { Integer, Text, Blob, Real, Numeric };
+
+Affinity affinity_of(std::string type) {
+  std::transform(type.begin(), type.end(), type.begin(), [](unsigned char c) {
+    return static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  });
+  auto has = [&](const char* part) { return type.find(part) != std::string::npos; };
+  if (has("INT")) return Affinity::Integer;
+  if (has("CHAR") || has("CLOB") || has("TEXT")) return Affinity::Text;
+  if (has("BLOB") || type.empty()) return Affinity::Blob;
+  if (has("REAL") || has("FLOA") || has("DOUB")) return Affinity::Real;
+  return Affinity::Numeric;
+}
+
+// With a numeric key column, SQLite stores every text that reads as a number as that
+// number and compares a bound number numerically; with a text one, it stores text and
+// compares a bound text byte for byte: then equality in the query is the table's own.
+bool key_compares_as_table(sqlite3* db, const TableSpec& layout) {
+  const char* declared = nullptr;
+  if (sqlite3_table_column_metadata(db, "main", layout.table.c_str(), layout.key_column.c_str(),
+                                    &declared, nullptr, nullptr, nullptr, nullptr) != SQLITE_OK)
+    return false;
+  const Affinity a = affinity_of(declared ? declared : "");
+  return layout.kind == KeyKind::Text ? a == Affinity::Text
+                                      : a != Affinity::Text && a != Affinity::Blob;
+}
+
+// Blank space around a number is allowed in a statement; the table's lookup may trim it.
+std::string_view trim_space(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
+}
+
+}  // namespace
+
+std::unique_ptr<ZipTable> read_sqlite_rows(const std::string& path, bool use2016,
+                                           std::span<const std::string_view> zips) {
+  // Any failure leaves it to the whole table's read, which says what is wrong.
+  try {
+    if (!is_sqlite_file(path)) return nullptr;
+    const TableSpec layout = zip_table_spec(use2016);
+    Database db(path);
+    db.require_stored_table(layout.table);
+    if (!key_compares_as_table(db.handle(), layout)) return nullptr;
+    auto table = std::make_unique<ZipTable>(layout.kind);
+    const std::string what = "Cannot read table " + layout.table;
+    sqlite3_stmt* st = db.prepare("SELECT " + quote_identifier(layout.key_column) + ", " +
+                                      quote_identifier(layout.lat_column) + ", " +
+                                      quote_identifier(layout.lon_column) + " FROM " +
+                                      quote_identifier(layout.table) + " WHERE " +
+                                      quote_identifier(layout.key_column) + " = ?1 ORDER BY rowid",
+                                  what);
+    std::size_t rows = 0;
+    for (const std::string_view zip : zips) {
+      db.reset();
+      if (use2016) {
+        sqlite3_bind_text(st, 1, zip.data(), static_cast<int>(zip.size()), SQLITE_STATIC);
+      } else {
+        const auto number = parse_sql_number(trim_space(zip));
+        if (!number) continue;  // finds no row in the table either
+        sqlite3_bind_double(st, 1, *number);
+      }
+      while (db.step(what) == SQLITE_ROW) {
+        if (++rows > kMaxTableRows) return nullptr;
+        table->add(cell_of(st, 0), cell_of(st, 1), cell_of(st, 2));
+      }
+    }
+    return table;
+  } catch (const RuntimeError&) {
+    return nullptr;
   }
 }
 

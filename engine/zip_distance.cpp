@@ -1,5 +1,7 @@
 #include "zip_distance.h"
 
+#include <cmath>
+
 #include "distance.h"
 #include "error_trap.h"
 #include "text.h"
@@ -8,9 +10,24 @@ namespace quorvane {
 namespace {
 
 constexpr std::string_view kModule = "modZipDistance";
+enum ReportKind : unsigned { kUnreadable, kRejected };
 
-const char* field_error(std::uint8_t bad, std::uint8_t null_flag) {
-  return (bad & null_flag) ? "Invalid use of Null" : "Type mismatch";
+// The zip number of exactly five ASCII digits, or -1.
+std::int32_t zip_number(std::string_view s) {
+  if (s.size() != 5) return -1;
+  std::int32_t v = 0;
+  for (char c : s) {
+    if (static_cast<unsigned char>(c - '0') > 9) return -1;
+    v = v * 10 + (c - '0');
+  }
+  return v;
+}
+
+// Blank space is legal around a number in a statement.
+std::string_view trim_space(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+  return s;
 }
 
 }  // namespace
@@ -20,118 +37,122 @@ void ZipDistance::add_not_found(std::string_view zip) {
   not_found_zips += zip;
 }
 
-// Returns the row when one was found (and sets `ok` to the lookup's result).
-const ZipRow* ZipDistance::lookup(std::string_view zip, double& lat, double& lon, bool use2016,
-                                  bool& ok) {
-  Batch batch(*this);
-  ok = false;
-  Trap trap(kModule, "get_zip_point");
-  const ZipTable* table = store_.table(use2016);
-  if (!table) {
-    const std::string& error = store_.error(use2016);
-    // Reported once per batch; every lookup of the batch then fails quietly.
-    if (store_.take_report_slot())
-      trap.fail(104, "Cannot read the zip code database " + store_.path() + ": " + error);
+void ZipDistance::begin_batch() {
+  store_.begin_batch();
+  for (Tally& t : tallies_) t = Tally{};
+}
+
+void ZipDistance::end_batch() {
+  struct Line {
+    const char* routine;
+    int line;
+    const char* text;
+  };
+  static constexpr Line kLines[kTallies] = {
+      {"get_zip_point", 112, "Type mismatch"},
+      {"get_zip_point", 112, "Invalid use of Null"},
+      {"get_zip_point", 114, "Type mismatch"},
+      {"get_zip_point", 114, "Invalid use of Null"},
+      {"GetDistance", 106, "Invalid procedure call or argument"},
+  };
+  store_.end_batch();
+  for (int k = 0; k < kTallies; ++k) {
+    const Tally& t = tallies_[k];
+    if (t.count == 0) continue;
+    std::string text = std::string(kLines[k].text) + " (" + std::to_string(t.count) +
+                       (t.count == 1 ? " lookup" : " lookups") + ", the first of zip code " +
+                       t.first_zip;
+    if (k == kNotFinite) text += ": a stored coordinate is not a finite number";
+    text += ")";
+    Trap(kModule, kLines[k].routine).fail(kLines[k].line, text);
+  }
+}
+
+void ZipDistance::count(TallyKind kind, std::string_view zip) {
+  Tally& t = tallies_[kind];
+  if (t.count++ == 0) t.first_zip = zip;
+}
+
+ZipDistance::Found ZipDistance::find(std::string_view zip, bool use2016) {
+  Found f;
+  f.table = store_.table(use2016);
+  if (!f.table) {
+    if (store_.take_report_slot(kUnreadable, use2016))
+      Trap(kModule, "get_zip_point")
+          .fail(104, "Cannot read the zip code database " + store_.path() + ": " +
+                         store_.error(use2016));
     add_not_found(zip);
-    return nullptr;
+    f.status = PairStatus::DatabaseUnreadable;
+    return f;
   }
-  const ZipRow* row = nullptr;
+  const std::int32_t number = zip_number(zip);
+  if (number < 0) return find_general(*f.table, zip, use2016);
+  f.row = f.table->row_of_zip_number(static_cast<std::uint32_t>(number));
+  f.status = f.row == ZipTable::kNoRow ? PairStatus::NotInTable : PairStatus::Distance;
+  return f;
+}
+
+// Keys other than five digits: the 2016 table compares text exactly, the 2012 table
+// compares numbers, so 02134, 2134 and 2134.0 all find 2134 there.
+ZipDistance::Found ZipDistance::find_general(const ZipTable& table, std::string_view zip,
+                                             bool use2016) {
+  Found f;
+  f.table = &table;
   if (use2016) {
-    row = table->find_text(zip);
+    f.row = table.row_of_text(zip);
   } else {
-    // The 2012 table compares zip codes as numbers: 02134 finds 2134.
-    auto number = parse_sql_number(zip);
+    auto number = parse_sql_number(trim_space(zip));
     if (!number) {
-      if (store_.take_report_slot())
-        trap.fail(108, "Syntax error in query expression 'zip_code=" + std::string(zip) + "'.");
+      if (store_.take_report_slot(kRejected, use2016))
+        Trap(kModule, "get_zip_point")
+            .fail(108, "Syntax error in query expression 'zip_code=" + std::string(zip) + "'.");
       add_not_found(zip);
-      return nullptr;
+      f.status = PairStatus::NotNumeric;
+      return f;
     }
-    row = table->find_number(*number);
+    f.row = table.row_of_number(*number);
   }
-  if (!row) return nullptr;
-  if (row->bad & (kBadLat | kNullLat))
-    trap.fail(112, field_error(row->bad, kNullLat));
+  f.status = f.row == ZipTable::kNoRow ? PairStatus::NotInTable : PairStatus::Distance;
+  return f;
+}
+
+// A found row that is not usable as it is: fields that did not convert keep the
+// caller's value (and are counted), then the zero test decides.
+void ZipDistance::check_row(Found& f, std::string_view zip, double& lat, double& lon) {
+  const ZipRow& row = f.table->row(f.row);
+  if (row.bad & (kBadLat | kNullLat))
+    count(row.bad & kNullLat ? kLatNull : kLatMismatch, zip);
   else
-    lat = row->lat;
-  if (row->bad & (kBadLon | kNullLon))
-    trap.fail(114, field_error(row->bad, kNullLon));
+    lat = row.lat;
+  if (row.bad & (kBadLon | kNullLon))
+    count(row.bad & kNullLon ? kLonNull : kLonMismatch, zip);
   else
-    lon = row->lon;
-  ok = true;
+    lon = row.lon;
   if (lat == 0 || lon == 0) {
     add_not_found(zip);
-    ok = false;
+    f.status = PairStatus::ZeroCoordinates;
+  } else if (!std::isfinite(lat) || !std::isfinite(lon)) {
+    count(kNotFinite, zip);
+    add_not_found(zip);
+    f.status = PairStatus::BadCoordinates;
   }
-  return row;
 }
 
 bool ZipDistance::get_zip_point(std::string_view zip, double& lat, double& lon, bool use2016) {
-  bool ok = false;
-  lookup(zip, lat, lon, use2016, ok);
-  return ok;
+  Batch batch(*this);
+  Found f = find(zip, use2016);
+  if (f.status != PairStatus::Distance) return false;
+  check_row(f, zip, lat, lon);
+  return f.status == PairStatus::Distance;
 }
-
-namespace {
-
-void append_wording(std::string& out, std::string_view zip1, std::string_view zip2,
-                    std::uint8_t wording, double miles, std::string_view sep,
-                    std::string_view unit = " miles") {
-  switch (wording) {
-    case 3:
-      out += "Distance between ";
-      out += zip1;
-      out += " and ";
-      out += zip2;
-      out += " is ";
-      break;
-    case 4:
-      out += zip1;
-      out += " to ";
-      out += zip2;
-      out += ": ";
-      break;
-    case 5:
-      break;
-    default:
-      return;
-  }
-  append_distance_text(out, miles, sep);
-  out += unit;
-}
-
-}  // namespace
 
 void ZipDistance::append_distance(std::string& out, std::string_view zip1, std::string_view zip2,
                                   std::uint8_t wording, bool use2016) {
-  if (zip1 == zip2) {
-    append_wording(out, zip1, zip2, wording, 0.0, decimal_separator_);
-    return;
-  }
-  Batch batch(*this);
-  double lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
-  bool ok = false;
-  const ZipRow* r1 = lookup(zip1, lat1, lon1, use2016, ok);
-  if (!ok) {
-    out += kNoDetails;
-    out += zip1;
-    return;
-  }
-  const ZipRow* r2 = lookup(zip2, lat2, lon2, use2016, ok);
-  if (!ok) {
-    out += kNoDetails;
-    out += zip2;
-    return;
-  }
-  double miles = 0;
-  Trap trap(kModule, "GetDistance");
-  trap.line(106, [&] {
-    if (r1->bad == 0 && r2->bad == 0)
-      miles = distance_miles_pre(r1->sin_lat, r1->cos_lat, r2->sin_lat, r2->cos_lat, lon1, lon2);
-    else
-      miles = distance_miles(lat1, lat2, lon1, lon2);
-  });
-  append_wording(out, zip1, zip2, wording, miles, decimal_separator_);
+  const ZipPair pair{zip1, zip2};
+  CompareOptions options;
+  options.wording = wording;
+  options.use2016 = use2016;
+  compare(std::span(&pair, 1), options, {}, LineOutput{&out, '\0', nullptr});
 }
 
 std::string ZipDistance::GetDistance(std::string_view zip1, std::string_view zip2,
@@ -139,66 +160,6 @@ std::string ZipDistance::GetDistance(std::string_view zip1, std::string_view zip
   std::string out;
   append_distance(out, zip1, zip2, wording, use2016);
   return out;
-}
-
-namespace {
-
-constexpr double kKilometresPerMile = 1.609344;
-
-std::string_view unit_word(Units units) {
-  return units == Units::Kilometres ? " km" : " miles";
-}
-
-}  // namespace
-
-void ZipDistance::compare(std::span<const ZipPair> pairs, const CompareOptions& options,
-                          std::span<PairResult> results, const LineOutput& lines) {
-  Batch batch(*this);
-  std::string line;
-  for (std::size_t i = 0; i < pairs.size(); ++i) {
-    const ZipPair& p = pairs[i];
-    PairResult r;
-    if (p.first != p.second) {
-      double lat1 = 0, lon1 = 0, lat2 = 0, lon2 = 0;
-      bool ok = false;
-      const ZipRow* r1 = lookup(p.first, lat1, lon1, options.use2016, ok);
-      const ZipRow* r2 = nullptr;
-      if (!ok) {
-        r.failed = 1;
-      } else {
-        r2 = lookup(p.second, lat2, lon2, options.use2016, ok);
-        if (!ok) r.failed = 2;
-      }
-      if (r.failed) {
-        const ZipRow* row = r.failed == 1 ? r1 : r2;
-        r.status = row ? PairStatus::ZeroCoordinates : PairStatus::NotInTable;
-      } else if (options.method == Method::Geodesic) {
-        r.distance = geodesic_miles(lat1, lon1, lat2, lon2);
-      } else {
-        Trap trap("modZipDistance", "GetDistance");
-        trap.line(106, [&] {
-          if (r1->bad == 0 && r2->bad == 0)
-            r.distance =
-                distance_miles_pre(r1->sin_lat, r1->cos_lat, r2->sin_lat, r2->cos_lat, lon1, lon2);
-          else
-            r.distance = distance_miles(lat1, lat2, lon1, lon2);
-        });
-      }
-      if (options.units == Units::Kilometres) r.distance *= kKilometresPerMile;
-    }
-    if (!results.empty()) results[i] = r;
-    if (!lines.text) continue;
-    std::string& out = *lines.text;
-    if (r.status == PairStatus::Distance) {
-      append_wording(out, p.first, p.second, options.wording, r.distance, decimal_separator_,
-                     unit_word(options.units));
-    } else {
-      out += kNoDetails;
-      out += r.failed == 1 ? p.first : p.second;
-    }
-    if (lines.ends) lines.ends->push_back(out.size());
-    if (lines.terminator) out += lines.terminator;
-  }
 }
 
 }  // namespace quorvane

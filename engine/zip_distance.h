@@ -70,41 +70,64 @@ class ZipDistance {
   // The result line for one comparison; wording 3, 4 or 5, anything else words nothing.
   std::string GetDistance(std::string_view zip1, std::string_view zip2, std::uint8_t wording,
                           bool use2016);
-  // The same, appended to `out` (the run's hot path).
+  // The same, appended to `out`.
   void append_distance(std::string& out, std::string_view zip1, std::string_view zip2,
                        std::uint8_t wording, bool use2016);
 
   // Compares every pair, writing its outcome to `results` (when not empty; one per
-  // pair) and its line to `lines` (when it has a text). The same lines as
-  // append_distance, pair by pair, with far less work per pair.
+  // pair) and its line to `lines` (when it has a text): the lines append_distance
+  // gives, pair by pair, with far less work per pair.
   void compare(std::span<const ZipPair> pairs, const CompareOptions& options,
                std::span<PairResult> results, const LineOutput& lines);
 
-  // Groups lookups: the database file is checked once and a failure reported once.
+  // Groups lookups: the database file is checked once, and each kind of failure of
+  // each table is reported once (counted failures when the batch ends).
   class Batch {
    public:
-    explicit Batch(ZipDistance& e) : store_(e.store_), owns_(!store_.in_batch()) {
-      if (owns_) store_.begin_batch();
+    explicit Batch(ZipDistance& e) : engine_(e), owns_(!e.store_.in_batch()) {
+      if (owns_) e.begin_batch();
     }
     ~Batch() {
-      if (owns_) store_.end_batch();
+      if (owns_) engine_.end_batch();
     }
     Batch(const Batch&) = delete;
     Batch& operator=(const Batch&) = delete;
 
    private:
-    ZipStore& store_;
+    ZipDistance& engine_;
     bool owns_;
   };
 
   ZipStore& store() { return store_; }
 
  private:
-  const ZipRow* lookup(std::string_view zip, double& lat, double& lon, bool use2016, bool& ok);
+  struct Found {
+    const ZipTable* table = nullptr;
+    std::int32_t row = ZipTable::kNoRow;
+    PairStatus status = PairStatus::NotInTable;
+  };
+  // Failures counted over a batch and reported once at its end.
+  struct Tally {
+    unsigned count = 0;
+    std::string first_zip;
+  };
+  enum TallyKind { kLatMismatch, kLatNull, kLonMismatch, kLonNull, kNotFinite, kTallies };
+
+  void begin_batch();
+  void end_batch();
+  Found find(std::string_view zip, bool use2016);
+  Found find_general(const ZipTable& table, std::string_view zip, bool use2016);
+  void check_row(Found& f, std::string_view zip, double& lat, double& lon);
+  void count(TallyKind kind, std::string_view zip);
   void add_not_found(std::string_view zip);
+  void compare_general(const ZipPair& pair, const CompareOptions& options, double factor,
+                       PairResult& result);
+  void compare_block(std::span<const ZipPair> pairs, const CompareOptions& options,
+                     PairResult* results, const LineOutput& lines);
 
   ZipStore store_;
   std::string decimal_separator_ = ".";
+  Tally tallies_[kTallies];
 };
 
 }  // namespace quorvane

@@ -3,8 +3,25 @@
 #include <sys/stat.h>
 
 #include "error_trap.h"
+#include "zip_index.h"
 
 namespace quorvane {
+
+void ZipStore::adopt(bool use2016, std::unique_ptr<ZipTable> table) {
+  const Identity now = identify(path_);
+  if (!(now == identity_)) {
+    identity_ = now;
+    for (int i = 0; i < 2; ++i) {
+      tables_[i].reset();
+      errors_[i].clear();
+      tried_[i] = false;
+    }
+  }
+  const int i = use2016 ? 1 : 0;
+  tables_[i] = std::move(table);
+  errors_[i].clear();
+  tried_[i] = true;
+}
 
 ZipStore::Identity ZipStore::identify(const std::string& path) {
   Identity id;
@@ -24,7 +41,7 @@ ZipStore::Identity ZipStore::identify(const std::string& path) {
 
 void ZipStore::begin_batch() {
   in_batch_ = true;
-  reported_ = false;
+  reported_ = 0;
   const Identity now = identify(path_);
   // A replaced, changed or removed file drops what was read and is tried afresh. A file
   // that failed stays failed until it changes: reading a damaged one again would cost
@@ -33,6 +50,7 @@ void ZipStore::begin_batch() {
     identity_ = now;
     for (int i = 0; i < 2; ++i) {
       tables_[i].reset();
+      indexes_[i].reset();
       errors_[i].clear();
       tried_[i] = false;
     }
@@ -41,6 +59,7 @@ void ZipStore::begin_batch() {
 
 void ZipStore::load(int i) {
   tried_[i] = true;
+  indexes_[i].reset();
   try {
     tables_[i] = load_table(path_, zip_table_spec(i == 1));
     errors_[i].clear();
@@ -50,9 +69,17 @@ void ZipStore::load(int i) {
   }
 }
 
-bool ZipStore::take_report_slot() {
-  if (reported_) return false;
-  reported_ = true;
+const ZipIndex* ZipStore::index(bool use2016) {
+  const ZipTable* t = table(use2016);
+  auto& index = indexes_[use2016 ? 1 : 0];
+  if (t && !index) index = std::make_shared<const ZipIndex>(*t);
+  return index.get();
+}
+
+bool ZipStore::take_report_slot(unsigned kind, bool use2016) {
+  const unsigned bit = 1u << (kind * 2 + (use2016 ? 1 : 0));
+  if (reported_ & bit) return false;
+  reported_ |= bit;
   return true;
 }
 

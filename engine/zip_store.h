@@ -11,10 +11,16 @@
 
 namespace quorvane {
 
+class ZipIndex;
+
 class ZipStore {
  public:
   explicit ZipStore(std::string path) : path_(std::move(path)) {}
   const std::string& path() const { return path_; }
+
+  // Serves a table's lookups from rows read some other way (a few rows of the file's
+  // table, read by key) for as long as the file stays unchanged.
+  void adopt(bool use2016, std::unique_ptr<ZipTable> table);
 
   void begin_batch();
   void end_batch() { in_batch_ = false; }
@@ -28,8 +34,13 @@ class ZipStore {
   }
   const std::string& error(bool use2016) const { return errors_[use2016 ? 1 : 0]; }
 
-  // True once per batch: the caller reports the failure the first time only.
-  bool take_report_slot();
+  // The table's spatial index (zip_index.h), built on first use and dropped with the
+  // table; nullptr when the table cannot be read.
+  const ZipIndex* index(bool use2016);
+
+  // True once per batch for each kind of failure (a small number) and table: the
+  // caller reports that failure the first time only.
+  bool take_report_slot(unsigned kind, bool use2016);
 
  private:
   struct Identity {
@@ -43,10 +54,11 @@ class ZipStore {
   std::string path_;
   Identity identity_;
   std::unique_ptr<ZipTable> tables_[2];
+  std::shared_ptr<const ZipIndex> indexes_[2];  // shared_ptr: deletes an incomplete type
   std::string errors_[2];
   bool tried_[2] = {false, false};
   bool in_batch_ = false;
-  bool reported_ = false;
+  unsigned reported_ = 0;  // a bit per kind and table
 };
 
 }  // namespace quorvane

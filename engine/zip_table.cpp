@@ -60,13 +60,49 @@ double to_double(const Cell& c, std::uint8_t bad_flag, std::uint8_t null_flag, s
 
 }  // namespace
 
-void ZipTable::add(const Cell& key, const Cell& lat, const Cell& lon) {
-  ZipRow r;
-  r.lat = to_double(lat, kBadLat, kNullLat, r.bad);
-  r.lon = to_double(lon, kBadLon, kNullLon, r.bad);
-  r.sin_lat = std::sin(deg_to_rad(r.lat));
-  r.cos_lat = std::cos(deg_to_rad(r.lat));
+ZipTable::ZipTable(KeyKind kind) : kind_(kind), index_(100000, 0) {}
 
+namespace {
+
+// The zip number of a text of exactly five ASCII digits, or -1.
+std::int32_t five_digit_number(std::string_view s) {
+  if (s.size() != 5) return -1;
+  std::int32_t v = 0;
+  for (char c : s) {
+    if (c < '0' || c > '9') return -1;
+    v = v * 10 + (c - '0');
+  }
+  return v;
+}
+
+std::int32_t whole_zip_number(double v) {
+  return v >= 0 && v <= 99999 && v == std::floor(v) ? static_cast<std::int32_t>(v) : -1;
+}
+
+// The point as a unit vector, in the radians of deg_to_rad, so that the chord between
+// two points gives the angle the distance formula computes.
+ZipPoint unit_point(const ZipRow& r) {
+  ZipPoint p;
+  const double lon = deg_to_rad(r.lon);
+  p.x = r.cos_lat * std::cos(lon);
+  p.y = r.cos_lat * std::sin(lon);
+  p.z = r.sin_lat;
+  p.usable = r.bad == 0 && r.lat != 0 && r.lon != 0;
+  return p;
+}
+
+std::string five_digits(std::int32_t zip) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%05d", static_cast<int>(zip));
+  return buf;
+}
+
+}  // namespace
+
+void ZipTable::add(const Cell& key, const Cell& lat, const Cell& lon) {
+  std::int32_t five = -1;
+  std::string text;
+  bool filed = false;
   if (kind_ == KeyKind::Number) {
     double v;
     if (key.type == Cell::Number) {
@@ -78,39 +114,48 @@ void ZipTable::add(const Cell& key, const Cell& lat, const Cell& lon) {
     } else {
       return;  // NULL equals nothing
     }
-    if (!std::isnan(v)) insert(number_key(v), r);
-    return;
+    if (std::isnan(v)) return;
+    five = whole_zip_number(v);
+    text = five >= 0 ? five_digits(five) : number_as_text(v);
+    filed = file_key(number_key(v), five);
+  } else {
+    if (key.type == Cell::Null) return;
+    text = key.type == Cell::Text ? std::string(key.text) : number_as_text(key.number);
+    if (text.size() > 7)
+      filed = long_keys_.emplace(text, static_cast<std::int32_t>(rows_.size())).second;
+    else
+      filed = file_key(short_text_key(text), five_digit_number(text));
   }
+  if (!filed) return;
 
-  if (key.type == Cell::Null) return;
-  std::string text = key.type == Cell::Text ? std::string(key.text) : number_as_text(key.number);
-  if (text.size() <= 7)
-    insert(short_text_key(text), r);
-  else
-    long_keys_.emplace(std::move(text), r);
+  ZipRow r;
+  r.lat = to_double(lat, kBadLat, kNullLat, r.bad);
+  r.lon = to_double(lon, kBadLon, kNullLon, r.bad);
+  if (!std::isfinite(r.lat) || !std::isfinite(r.lon)) r.bad |= kNonFinite;
+  r.sin_lat = std::sin(deg_to_rad(r.lat));
+  r.cos_lat = std::cos(deg_to_rad(r.lat));
+  rows_.push_back(r);
+  points_.push_back(unit_point(r));
+  keys_.push_back(std::move(text));
 }
 
-const ZipRow* ZipTable::find_number(double key) const {
-  if (kind_ != KeyKind::Number || std::isnan(key)) return nullptr;
-  return find(number_key(key));
-}
-
-const ZipRow* ZipTable::find_text(std::string_view key) const {
-  if (kind_ != KeyKind::Text) return nullptr;
-  if (key.size() <= 7) return find(short_text_key(key));
-  auto it = long_keys_.find(std::string(key));
-  return it == long_keys_.end() ? nullptr : &it->second;
-}
-
-bool ZipTable::insert(std::uint64_t key, const ZipRow& row) {
+bool ZipTable::file_key(std::uint64_t key, std::int32_t five) {
+  const auto next = static_cast<std::int32_t>(rows_.size());
+  if (five >= 0) {
+    std::uint16_t& slot = index_[static_cast<std::size_t>(five)];
+    if (slot != 0) return false;
+    if (next < 0xFFFF) {
+      slot = static_cast<std::uint16_t>(next + 1);
+      return true;
+    }
+    index_full_ = true;  // a huge table: the rest go to the hash table
+  }
   if ((used_ + 1) * 4 > slots_.size() * 3) grow();
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = mix(key) & mask;; i = (i + 1) & mask) {
     Slot& s = slots_[i];
-    if (!s.row.in_use) {
-      s.key = key;
-      s.row = row;
-      s.row.in_use = 1;
+    if (s.row == kNoRow) {
+      s = {key, next};
       ++used_;
       return true;
     }
@@ -118,39 +163,49 @@ bool ZipTable::insert(std::uint64_t key, const ZipRow& row) {
   }
 }
 
-const ZipRow* ZipTable::find(std::uint64_t key) const {
-  if (slots_.empty()) return nullptr;
+std::int32_t ZipTable::row_of_hashed(std::uint64_t key) const {
+  if (slots_.empty()) return kNoRow;
   const std::size_t mask = slots_.size() - 1;
   for (std::size_t i = mix(key) & mask;; i = (i + 1) & mask) {
     const Slot& s = slots_[i];
-    if (!s.row.in_use) return nullptr;
-    if (s.key == key) return &s.row;
+    if (s.row == kNoRow) return kNoRow;
+    if (s.key == key) return s.row;
   }
-}
-
-const std::string& ZipTable::key_text(std::uint64_t key, std::string& text) const {
-  text.clear();
-  if (kind_ == KeyKind::Text) {
-    const std::size_t n = key >> 56;
-    for (std::size_t i = 0; i < n; ++i) text += static_cast<char>((key >> (8 * i)) & 0xFF);
-    return text;
-  }
-  double v;
-  std::memcpy(&v, &key, sizeof v);
-  char buf[64];
-  const int n = v >= 0 && v <= 99999 && v == std::floor(v)
-                    ? std::snprintf(buf, sizeof buf, "%05d", static_cast<int>(v))
-                    : std::snprintf(buf, sizeof buf, "%.15g", v);
-  text.assign(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
-  return text;
 }
 
 void ZipTable::grow() {
   std::vector<Slot> old = std::move(slots_);
   slots_.assign(old.empty() ? 1024 : old.size() * 2, Slot{});
-  used_ = 0;
-  for (const Slot& s : old)
-    if (s.row.in_use) insert(s.key, s.row);
+  const std::size_t mask = slots_.size() - 1;
+  for (const Slot& s : old) {
+    if (s.row == kNoRow) continue;
+    std::size_t i = mix(s.key) & mask;
+    while (slots_[i].row != kNoRow) i = (i + 1) & mask;
+    slots_[i] = s;
+  }
+}
+
+std::uint64_t ZipTable::zip_number_key(std::uint32_t zip) const {
+  if (kind_ == KeyKind::Number) return number_key(static_cast<double>(zip));
+  char digits[5];
+  for (int i = 4; i >= 0; --i, zip /= 10) digits[i] = static_cast<char>('0' + zip % 10);
+  return short_text_key(std::string_view(digits, 5));
+}
+
+std::int32_t ZipTable::row_of_number(double key) const {
+  if (kind_ != KeyKind::Number || std::isnan(key)) return kNoRow;
+  const std::int32_t five = whole_zip_number(key);
+  if (five >= 0) return row_of_zip_number(static_cast<std::uint32_t>(five));
+  return row_of_hashed(number_key(key));
+}
+
+std::int32_t ZipTable::row_of_text(std::string_view key) const {
+  if (kind_ != KeyKind::Text) return kNoRow;
+  const std::int32_t five = five_digit_number(key);
+  if (five >= 0) return row_of_zip_number(static_cast<std::uint32_t>(five));
+  if (key.size() <= 7) return row_of_hashed(short_text_key(key));
+  auto it = long_keys_.find(std::string(key));
+  return it == long_keys_.end() ? kNoRow : it->second;
 }
 
 namespace {

@@ -1,7 +1,12 @@
 #pragma once
-// An in-memory copy of one zip code table, keyed for fast lookup. Rows keep the order
-// the database returned them in; a key seen twice keeps its first row, which is the
-// row a query for that key would have returned first.
+// An in-memory copy of one zip code table, keyed for fast lookup. A key seen twice keeps
+// its first row, which is the row a query for that key would have returned first.
+//
+// Keys that are five-digit zip codes (the text "02134" in a text-keyed table, the whole
+// numbers 0 to 99999 in a numeric one) go straight to their row through an index by the
+// zip code's number; every other key goes through a hash table. The distance needs only
+// each row's point as a unit vector, kept dense and apart from the rest of the row so
+// that a whole table sits in the second-level cache.
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -27,10 +32,16 @@ TableSpec zip_table_spec(bool use2016);
 struct ZipRow {
   double lat = 0, lon = 0;
   double sin_lat = 0, cos_lat = 0;  // of deg_to_rad(lat), for the distance
-  std::uint8_t bad = 0;             // kBadLat / kBadLon: the field does not convert to a double
-  std::uint8_t in_use = 0;          // the table's bookkeeping: this slot holds a row
+  std::uint8_t bad = 0;             // kBad... / kNull...: the field does not convert to a double
 };
-inline constexpr std::uint8_t kBadLat = 1, kBadLon = 2, kNullLat = 4, kNullLon = 8;
+inline constexpr std::uint8_t kBadLat = 1, kBadLon = 2, kNullLat = 4, kNullLon = 8, kNonFinite = 16;
+
+// The point of a row as a unit vector in the distance's own radians, and whether the
+// row is usable as it is (both coordinates converted, finite and non-zero).
+struct ZipPoint {
+  double x = 0, y = 0, z = 0;
+  std::uint64_t usable = 0;
+};
 
 // One field as the database delivered it.
 struct Cell {
@@ -41,42 +52,65 @@ struct Cell {
 
 class ZipTable {
  public:
-  explicit ZipTable(KeyKind kind) : kind_(kind) {}
+  static constexpr std::int32_t kNoRow = -1;
+
+  explicit ZipTable(KeyKind kind);
   KeyKind kind() const { return kind_; }
-  std::size_t size() const { return used_ + long_keys_.size(); }
+  std::size_t size() const { return rows_.size(); }
 
   void add(const Cell& key, const Cell& lat, const Cell& lon);
 
-  const ZipRow* find_number(double key) const;
-  const ZipRow* find_text(std::string_view key) const;
+  // The row of a key, or kNoRow.
+  std::int32_t row_of_number(double key) const;
+  std::int32_t row_of_text(std::string_view key) const;
+  // The row of a zip code of exactly five ASCII digits, the same in both kinds of table.
+  std::int32_t row_of_zip_number(std::uint32_t zip) const {
+    const std::uint16_t slot = index_[zip];
+    if (slot != 0) return slot - 1;
+    return index_full_ ? row_of_hashed(zip_number_key(zip)) : kNoRow;
+  }
+
+  // Hints that the row of a zip number, then a row's point, will be wanted soon.
+  void prefetch_zip_number(std::uint32_t zip) const { __builtin_prefetch(&index_[zip]); }
+  void prefetch_point(std::int32_t r) const {
+    if (r >= 0) __builtin_prefetch(&points_[static_cast<std::size_t>(r)]);
+  }
+
+  const ZipRow& row(std::int32_t r) const { return rows_[static_cast<std::size_t>(r)]; }
+  const ZipPoint& point(std::int32_t r) const { return points_[static_cast<std::size_t>(r)]; }
+
+  const ZipRow* find_number(double key) const { return as_row(row_of_number(key)); }
+  const ZipRow* find_text(std::string_view key) const { return as_row(row_of_text(key)); }
 
   // Every row once, as (zip code text, row). A numeric key that is a whole number
   // from 0 to 99999 reads as five digits ("02134"); other numbers as written by %.15g.
   template <class F>
   void for_each_row(F&& fn) const {
-    std::string text;
-    for (const Slot& s : slots_)
-      if (s.row.in_use) fn(std::string_view(key_text(s.key, text)), s.row);
-    for (const auto& [key, row] : long_keys_) fn(std::string_view(key), row);
+    for (std::size_t r = 0; r < rows_.size(); ++r) fn(std::string_view(keys_[r]), rows_[r]);
   }
 
  private:
-  // Returns false when the key is there already (the first row stays).
-  bool insert(std::uint64_t key, const ZipRow& row);
-  const ZipRow* find(std::uint64_t key) const;
+  const ZipRow* as_row(std::int32_t r) const { return r == kNoRow ? nullptr : &row(r); }
+  std::uint64_t zip_number_key(std::uint32_t zip) const;
+  std::int32_t row_of_hashed(std::uint64_t key) const;
+  // Files the key under the next row; false when the key is there already.
+  bool file_key(std::uint64_t key, std::int32_t five_digits);
   void grow();
-  const std::string& key_text(std::uint64_t key, std::string& text) const;
 
-  // The row lives in its slot (48 bytes), so a lookup touches one or two cache lines.
   struct Slot {
     std::uint64_t key = 0;
-    ZipRow row;
+    std::int32_t row = kNoRow;
   };
 
   KeyKind kind_;
+  std::vector<std::uint16_t> index_;  // by zip number: row + 1, or 0
+  bool index_full_ = false;           // rows past 65534 went to the hash table instead
   std::vector<Slot> slots_;
   std::size_t used_ = 0;
-  std::unordered_map<std::string, ZipRow> long_keys_;  // text keys over 7 bytes
+  std::unordered_map<std::string, std::int32_t> long_keys_;  // text keys over 7 bytes
+  std::vector<ZipRow> rows_;
+  std::vector<ZipPoint> points_;
+  std::vector<std::string> keys_;
 };
 
 // Reads a whole table from a database file, SQLite or Access (Jet 3, Jet 4, ACE),

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "aligned_text.h"
 #include "error_trap.h"
 #include "text.h"
 
@@ -17,7 +18,6 @@ class ChunkWriter {
   explicit ChunkWriter(QIODevice& out) : out_(out) { buf_.reserve(kChunk + 4096); }
   void line(const std::string& s) {
     buf_.append(s.data(), static_cast<qsizetype>(s.size()));
-    buf_.append("\r\n", 2);
     if (buf_.size() >= kChunk) flush();
   }
   bool flush() {
@@ -33,13 +33,6 @@ class ChunkWriter {
   QByteArray buf_;
   bool ok_ = true;
 };
-
-void append_padded(std::string& line, std::string_view text, std::size_t width) {
-  line += text;
-  const std::size_t n = char_count(text);
-  if (width > n) line.append(width - n, ' ');
-  line += '\t';
-}
 
 }  // namespace
 
@@ -57,12 +50,13 @@ bool write_spaced(const ListSource& list, QIODevice& out, Progress* progress,
   const int columns = list.columns();
   std::vector<std::size_t> widths;
   for (int c = 0; c < columns; ++c) {
-    std::size_t w = char_count(list.header(c));
+    std::size_t w = 0;
+    widen_column(w, list.header(c));
     const std::size_t rows = list.rows();
     for (std::size_t r = 0; r < rows && r < list.rows(); ++r) {
       yield.maybe();
       if (r >= list.rows()) break;  // rows removed while we yielded
-      w = std::max(w, char_count(list.cell(r, c)));
+      widen_column(w, list.cell(r, c));
     }
     widths.push_back(w);
   }
@@ -70,7 +64,8 @@ bool write_spaced(const ListSource& list, QIODevice& out, Progress* progress,
 
   ChunkWriter writer(out);
   std::string line;
-  for (int c = 0; c < columns; ++c) append_padded(line, list.header(c), widths[c]);
+  for (int c = 0; c < columns; ++c) append_aligned_cell(line, list.header(c), widths[c]);
+  end_aligned_line(line);
   writer.line(line);
   if (!writer.ok()) {
     *failed_line = 170;
@@ -85,7 +80,8 @@ bool write_spaced(const ListSource& list, QIODevice& out, Progress* progress,
     if (r >= list.rows()) break;  // the list shrank while we yielded
     if (!list.checked(r)) continue;
     line.clear();
-    for (int c = 0; c < columns; ++c) append_padded(line, list.cell(r, c), widths[c]);
+    for (int c = 0; c < columns; ++c) append_aligned_cell(line, list.cell(r, c), widths[c]);
+    end_aligned_line(line);
     if (progress) {
       // The count is read afresh, as the list may have changed; past 100 is held at 100.
       const std::size_t m = list.rows();

@@ -1,12 +1,10 @@
 #pragma once
-// A compact list model for millions of rows: the rows' UTF-8 texts end to end in one
-// buffer, with nine bytes a row besides (where the row ends, its check mark), and no
-// object per row. Appends are collected and announced to views in one step (flush),
-// so a run that appends row by row does not make the view lay out row by row.
+// A compact list model for a million rows: the rows' UTF-8 texts one after another in
+// one buffer, an offset and a check mark a row, no object per row. Appends are
+// collected and announced to views in one step (flush), so a run that appends row by
+// row does not make the view lay out row by row.
 #include <QAbstractListModel>
-#include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "list_source.h"
@@ -29,13 +27,15 @@ class TextListModel : public QAbstractListModel, public ListSource {
 
   // The list itself, appends included that views have not been told of yet.
   std::size_t size() const { return ends_.size(); }
+  // Valid until the list next changes.
   std::string_view text(std::size_t row) const {
-    const std::size_t begin = row == 0 ? 0 : ends_[row - 1];
-    return std::string_view(bytes_).substr(begin, ends_[row] - begin);
+    const std::size_t start = row == 0 ? 0 : ends_[row - 1];
+    return std::string_view(buffer_).substr(start, ends_[row] - start);
   }
   bool isChecked(std::size_t row) const { return checks_[row] != 0; }
   void setChecked(std::size_t row, bool on);
   void append(std::string_view text, bool checked = false);
+  void reserve(std::size_t rows, std::size_t bytes);
   void removeAt(std::size_t row);
   void clear();
   // Tells the views about the rows appended since the last flush.
@@ -52,8 +52,8 @@ class TextListModel : public QAbstractListModel, public ListSource {
  private:
   std::string heading_;
   bool checkable_;
-  std::string bytes_;                // every row's text, end to end
-  std::vector<std::uint64_t> ends_;  // where each row's text ends in bytes_
+  std::string buffer_;             // every row's text, one after another
+  std::vector<std::size_t> ends_;  // where each row's text ends in the buffer
   std::vector<unsigned char> checks_;
   int announced_ = 0;  // rows the views know of
 };

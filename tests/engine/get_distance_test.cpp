@@ -66,11 +66,38 @@ TEST_F(GetDistanceTest, FirstFailedLookupEndsTheComparison) {
   EXPECT_EQ(engine.not_found_zips, "34001");
 }
 
-TEST_F(GetDistanceTest, NonFiniteCoordinatesAreReportedAsZeroMiles) {
-  EXPECT_EQ(engine.GetDistance("00006", "00001", 3, true),
-            "Distance between 00006 and 00001 is 0 miles");
+TEST_F(GetDistanceTest, NonFiniteCoordinatesGiveNoDistanceAndOneReportPerRun) {
+  {
+    ZipDistance::Batch run(engine);
+    for (int i = 0; i < 50; ++i)
+      EXPECT_EQ(engine.GetDistance("00001", "00006", 3, true),
+                "No details found for zip code: 00006");
+  }
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(reports.reports()[0].location, "Brisholt2021/08/31.modZipDistance.GetDistance");
+  EXPECT_EQ(reports.reports()[0].description,
+            "Invalid procedure call or argument (50 lookups, the first of zip code 00006: a "
+            "stored coordinate is not a finite number)");
+}
+
+TEST(GetDistanceReports, EachKindAndTableIsReportedOncePerRun) {
+  test::TempDir dir;
+  const std::string db = dir.file("dbZips.mdb");  // a 2012 table only
+  test::make_sqlite(db,
+                    "CREATE TABLE zip_code (zip_code INTEGER, lattitude REAL, longitude REAL);"
+                    "INSERT INTO zip_code VALUES (1, 40, -75), (2, 41, -75);");
+  ZipDistance engine(db);
+  test::CapturedReports reports;
+  ZipDistance::Batch run(engine);
+  engine.GetDistance("1 OR 1", "00001", 3, false);
+  engine.GetDistance("1 OR 1", "00001", 3, false);
+  EXPECT_EQ(reports.size(), 1u);
+  engine.GetDistance("00001", "00002", 3, true);  // the 2016 table is missing
+  engine.GetDistance("00001", "00002", 3, true);
+  EXPECT_EQ(reports.size(), 2u);
+  // Blank space around a number is legal in the 2012 table's statement.
+  EXPECT_EQ(engine.GetDistance("\t0001", " 2 ", 5, false), "69.09 miles");
+  EXPECT_EQ(reports.size(), 2u);
 }
 
 TEST_F(GetDistanceTest, DecimalSeparatorFollowsTheUser) {

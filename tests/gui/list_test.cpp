@@ -4,8 +4,8 @@
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTest>
-#include <QTreeView>
 
 #include "gui_test_base.h"
 
@@ -145,7 +145,7 @@ TEST_F(GuiTest, ClearEmptiesListAndReference) {
 TEST_F(GuiTest, BusyWindowRefusesRemovalButNotAdding) {
   start();
   click("PushButton7");
-  auto* view = widget<QTreeView>("ListView1");
+  auto* view = widget<QTableView>("ListView1");
   view->setCurrentIndex(view->model()->index(0, 0));
   form().pointer().set(kPointerHourglass);
   click("PushButton1");  // clears the reference only
@@ -165,7 +165,7 @@ TEST_F(GuiTest, DeleteAndDoubleClickRemoveTheSelectedEntry) {
   start();
   for (const char* z : {"1", "2", "3", "4"}) form().zipList().append(z);
   form().zipList().flush();
-  auto* view = widget<QTreeView>("ListView1");
+  auto* view = widget<QTableView>("ListView1");
   QTest::keyClick(view, Qt::Key_Delete);  // nothing selected: nothing removed
   EXPECT_EQ(entries().size(), 4u);
   view->setCurrentIndex(view->model()->index(1, 0));

@@ -1,8 +1,8 @@
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
+#include <QTableView>
 #include <QTest>
-#include <QTreeView>
 
 #include "caption_progress_bar.h"
 #include "gui_test_base.h"
@@ -119,7 +119,7 @@ TEST_F(ResultsTest, ClearAndDoubleClick) {
   add("one");
   add("two");
   add("three");
-  auto* view = widget<QTreeView>("ListView2");
+  auto* view = widget<QTableView>("ListView2");
   view->setCurrentIndex(view->model()->index(1, 0));
   form().pointer().set(kPointerHourglass);
   form().ListView2_DblClick();
@@ -134,7 +134,7 @@ TEST_F(ResultsTest, ClearAndDoubleClick) {
 TEST_F(ResultsTest, UnchecksByTheUserAreRespected) {
   add("one");
   add("two");
-  auto* model = widget<QTreeView>("ListView2")->model();
+  auto* model = widget<QTableView>("ListView2")->model();
   model->setData(model->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
   prompt.expectMessage(kCopied);
   click("PushButton5");

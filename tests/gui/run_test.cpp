@@ -1,6 +1,8 @@
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QTimer>
 
 #include "caption_progress_bar.h"
@@ -31,6 +33,21 @@ TEST_F(RunTest, ConsecutiveModeOnTheSample) {
   for (std::size_t i = 0; i < 2; ++i) EXPECT_TRUE(form().results().isChecked(i));
   EXPECT_EQ(form().pointer().value(), kPointerArrow);
   EXPECT_FALSE(form().runInProgress());
+}
+
+// The view lays its rows out at every announcement: a run tells it of new rows a few
+// times a second, not once per row.
+TEST_F(RunTest, ARunAnnouncesRowsAFewTimesASecond) {
+  start();
+  for (int i = 0; i < 100000; ++i) form().zipList().append(i % 2 ? "03053" : "92018");
+  form().zipList().flush();
+  QSignalSpy announced(&form().results(), &QAbstractItemModel::rowsInserted);
+  QElapsedTimer clock;
+  clock.start();
+  prompt.expectMessage("Done.");
+  run();
+  EXPECT_EQ(form().results().rowCount(), 99999);
+  EXPECT_LE(announced.count(), 2 + clock.elapsed() / 200);
 }
 
 TEST_F(RunTest, ReferenceModeWithEachWording) {
@@ -169,19 +186,18 @@ TEST_F(RunTest, CommandsInTheMiddleOfARun) {
   Yielder::setAlwaysForTesting(true);
   fill({"03053", "92018", "60628", "03053"});
   int step = 0;
-  // Runs at every yield of the run, which yields once per entry here.
+  // Runs at the yields of the run, which yields once per entry here.
   QTimer ticker;
   QObject::connect(&ticker, &QTimer::timeout, [&] {
     if (!form().runInProgress()) return;
-    switch (step++) {
-      case 0:
-        click("PushButton1");   // busy: the list stays, the reference goes
-        click("PushButton7");   // adding works
-        click("PushButton17");  // a second run is ignored
-        break;
-      case 1:
-        click("Option5");  // takes effect from the next entry
-        break;
+    if (step == 0) {
+      click("PushButton1");   // busy: the list stays, the reference goes
+      click("PushButton7");   // adding works
+      click("PushButton17");  // a second run is ignored
+      step = 1;
+    } else if (step == 1 && form().results().size() == 1) {
+      click("Option5");  // once the first line is in: takes effect from the next entry
+      step = 2;
     }
   });
   ticker.start(0);

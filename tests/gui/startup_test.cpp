@@ -9,7 +9,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTreeView>
+#include <QTableView>
 #include <csignal>
 #include <string>
 
@@ -41,8 +41,8 @@ TEST_F(GuiTest, FirstStartWithAnEmptyStore) {
   EXPECT_EQ(f.size(), QSize(1064, 373));
   const QPoint off = f.frameGeometry().center() - f.screen()->availableGeometry().center();
   EXPECT_LE(off.manhattanLength(), 2);  // centred when first shown
-  EXPECT_EQ(widget<QTreeView>("ListView1")->columnWidth(0), 466);
-  EXPECT_EQ(widget<QTreeView>("ListView2")->model()->headerData(0, Qt::Horizontal).toString(),
+  EXPECT_EQ(widget<QTableView>("ListView1")->columnWidth(0), 466);
+  EXPECT_EQ(widget<QTableView>("ListView2")->model()->headerData(0, Qt::Horizontal).toString(),
             "Results");
   EXPECT_TRUE(opened_urls.empty());
 }

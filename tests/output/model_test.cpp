@@ -32,6 +32,24 @@ TEST(TextListModel, BehavesAsAnItemModel) {
   EXPECT_EQ(model.rowCount(), 0);
 }
 
+// Rows share one buffer: removing any row keeps every other row's text and check.
+TEST(TextListModel, RemovingARowKeepsTheOthersWhole) {
+  for (std::size_t removed : {0u, 1u, 4u}) {
+    TextListModel model("Results", true);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    const std::vector<std::string> texts = {"", "a", "bb", "", "ccc"};
+    for (std::size_t i = 0; i < texts.size(); ++i) model.append(texts[i], i % 2 == 1);
+    model.removeAt(removed);
+    ASSERT_EQ(model.size(), texts.size() - 1);
+    for (std::size_t i = 0, r = 0; i < texts.size(); ++i) {
+      if (i == removed) continue;
+      EXPECT_EQ(model.text(r), texts[i]) << removed;
+      EXPECT_EQ(model.isChecked(r), i % 2 == 1) << removed;
+      ++r;
+    }
+  }
+}
+
 TEST(TextListModel, LongTextsAreShortenedForDisplayOnly) {
   TextListModel model("Zip Code(s)", false);
   model.append(std::string(10'000'000, '7'));

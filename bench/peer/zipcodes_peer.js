@@ -1,0 +1,125 @@
+#!/usr/bin/env node
+// Times the npm package zipcodes (a benchmark peer, never a dependency) on the same
+// workloads as Quorvane. The package is found through NODE_PATH, which
+// bench/peer_bench.sh points at its scratch install.
+//   zipcodes_peer.js lines PAIRS_FILE OUT_FILE   tab-separated zip pairs, one a line
+//   zipcodes_peer.js radius CENTRES_FILE MILES   one centre zip a line
+// ZIPCODES_PEER_WARMUP=0 skips the untimed warm-up pass of `lines`.
+// Each prints `name value` lines; `pairs_per_second N` / `queries_per_second N` lead.
+'use strict';
+const fs = require('fs');
+
+function usage(problem) {
+  if (problem) console.error('zipcodes_peer: ' + problem);
+  console.error('usage: zipcodes_peer.js lines PAIRS_FILE OUT_FILE\n' +
+                '       zipcodes_peer.js radius CENTRES_FILE MILES');
+  process.exit(2);
+}
+
+function loadPeer() {
+  try {
+    return require('zipcodes');
+  } catch (e) {
+    console.error('zipcodes_peer: cannot load the zipcodes package; set NODE_PATH to the ' +
+                  'node_modules folder it is installed in');
+    process.exit(2);
+  }
+}
+
+function readLines(path) {
+  let st;
+  try {
+    st = fs.statSync(path);
+  } catch (e) {
+    usage('cannot read ' + path);
+  }
+  if (!st.isFile()) usage(path + ' is not a regular file');
+  return fs.readFileSync(path, 'latin1').split('\n').map((l) => l.replace(/\r$/, ''))
+      .filter((l) => l !== '');
+}
+
+const seconds = (t0) => Number(process.hrtime.bigint() - t0) / 1e9;
+
+// The sentence Quorvane prints; the peer's distance is already whole miles, and NaN
+// where its arccosine overshoots 1 (a zip code with itself), which is kept as it comes.
+function sentences(zipcodes, pairs, count) {
+  const out = new Array(count);
+  for (let i = 0; i < count; i++) {
+    const [a, b] = pairs[i];
+    const miles = zipcodes.distance(a, b);
+    if (miles === null) {
+      const missing = zipcodes.lookup(a) ? b : a;
+      out[i] = 'No details found for zip code: ' + missing;
+    } else {
+      out[i] = 'Distance between ' + a + ' and ' + b + ' is ' + miles + ' miles';
+    }
+  }
+  return out;
+}
+
+function lines(pairsFile, outFile) {
+  const zipcodes = loadPeer();
+  const pairs = readLines(pairsFile).map((l) => {
+    const tab = l.indexOf('\t');
+    if (tab < 0) usage('line without a tab in ' + pairsFile + ': ' + l.slice(0, 40));
+    return [l.slice(0, tab), l.slice(tab + 1)];
+  });
+  if (pairs.length === 0) usage('no pairs in ' + pairsFile);
+  // Warm-up lets the JIT settle so the timed pass measures steady work, not compilation;
+  // ZIPCODES_PEER_WARMUP=0 leaves it out when the whole process is being timed.
+  const warmup = process.env.ZIPCODES_PEER_WARMUP === '0' ? 0 : 200000;
+  sentences(zipcodes, pairs, Math.min(pairs.length, warmup));
+  const t0 = process.hrtime.bigint();
+  const text = sentences(zipcodes, pairs, pairs.length).join('\n') + '\n';
+  const work = seconds(t0);
+  const t1 = process.hrtime.bigint();
+  fs.writeFileSync(outFile, text, 'latin1');
+  const write = seconds(t1);
+  let notFound = 0, nan = 0;
+  for (const l of text.split('\n')) {
+    if (l.startsWith('No details')) notFound++;
+    else if (l.endsWith(' NaN miles')) nan++;
+  }
+  console.log('pairs_per_second ' + Math.round(pairs.length / work));
+  console.log('pairs ' + pairs.length);
+  console.log('seconds ' + work.toFixed(4));
+  console.log('write_seconds ' + write.toFixed(4));
+  console.log('not_found ' + notFound);
+  console.log('nan_distances ' + nan);
+}
+
+function radius(centresFile, milesText) {
+  const miles = Number(milesText);
+  if (!Number.isFinite(miles) || miles < 0) usage('bad radius ' + milesText);
+  const zipcodes = loadPeer();
+  const centres = readLines(centresFile);
+  if (centres.length === 0) usage('no centres in ' + centresFile);
+  for (let i = 0; i < Math.min(centres.length, 20); i++) zipcodes.radius(centres[i], miles);
+  const times = new Array(centres.length);
+  let found = 0, missing = 0, withCentre = 0;
+  const t0 = process.hrtime.bigint();
+  for (let i = 0; i < centres.length; i++) {
+    const q = process.hrtime.bigint();
+    const zips = zipcodes.radius(centres[i], miles);
+    times[i] = Number(process.hrtime.bigint() - q) / 1e6;
+    found += zips.length;
+    if (!zipcodes.lookup(centres[i])) missing++;
+    else if (zips.includes(centres[i])) withCentre++;
+  }
+  const total = seconds(t0);
+  times.sort((x, y) => x - y);
+  const mid = times.length >> 1;
+  const median = times.length % 2 ? times[mid] : (times[mid - 1] + times[mid]) / 2;
+  console.log('queries_per_second ' + (centres.length / total).toFixed(1));
+  console.log('median_query_ms ' + median.toFixed(3));
+  console.log('queries ' + centres.length);
+  console.log('seconds ' + total.toFixed(3));
+  console.log('zips_found ' + found);
+  console.log('centres_unknown_to_peer ' + missing);
+  console.log('results_holding_their_centre ' + withCentre);
+}
+
+const [mode, file, arg] = process.argv.slice(2);
+if (mode === 'lines' && file && arg) lines(file, arg);
+else if (mode === 'radius' && file && arg) radius(file, arg);
+else usage(null);

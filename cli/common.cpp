@@ -1,0 +1,110 @@
+#include "common.h"
+
+#include <sys/stat.h>
+
+#include <clocale>
+#include <cstdio>
+#include <filesystem>
+
+#include "error_trap.h"
+
+namespace quorvane::cli {
+namespace {
+
+std::filesystem::path program_folder() {
+  std::error_code ec;
+  auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::filesystem::current_path() : exe.parent_path();
+}
+
+constexpr const char* kGeodesicNote =
+    "How the distance is measured: sphere, the window's formula (the default), or "
+    "geodesic, the distance on the WGS-84 ellipsoid by Karney's algorithm "
+    "(GeographicLib), which differs from the sphere's by up to about 0.5% "
+    "(-0.30% to +0.38% on US pairs).";
+
+}  // namespace
+
+CompareOptions Settings::compare() const {
+  CompareOptions o;
+  o.wording = static_cast<std::uint8_t>(wording);
+  o.use2016 = database == "2016";
+  o.method = method == "geodesic" ? Method::Geodesic : Method::Sphere;
+  o.units = units == "km" ? Units::Kilometres : Units::Miles;
+  return o;
+}
+
+std::string Settings::database_path() const {
+  return db.empty() ? (program_folder() / "dbZips.mdb").string() : db;
+}
+
+void add_database_options(CLI::App& command, Settings& s) {
+  command
+      .add_option("--db", s.db,
+                  "The zip code database file (default: dbZips.mdb beside the program)")
+      ->envname("QUORVANE_DB")
+      ->type_name("PATH");
+}
+
+void add_compare_options(CLI::App& command, Settings& s, bool worded) {
+  add_database_options(command, s);
+  command.add_option("--database", s.database, "The table: 2016 (default) or 2012")
+      ->check(CLI::IsMember({"2016", "2012"}));
+  command.add_option("--method", s.method, kGeodesicNote)
+      ->check(CLI::IsMember({"sphere", "geodesic"}));
+  command.add_option("--units", s.units, "Statute miles (mi, the default) or kilometres (km)")
+      ->check(CLI::IsMember({"mi", "km"}));
+  if (worded)
+    command
+        .add_option("--wording", s.wording,
+                    "How a result line reads: sentence (3, the default), zips (4: zip codes "
+                    "and distance) or distance (5: the distance alone)")
+        ->transform(CLI::CheckedTransformer(
+                        std::map<std::string, int>{{"sentence", 3}, {"zips", 4}, {"distance", 5}})
+                        .description(""))
+        ->type_name("TEXT:{sentence,zips,distance}");
+}
+
+Separators take_locale_separators() {
+  Separators s;
+  // Only the number category is read: loading the others costs a start-up its time.
+  if (std::setlocale(LC_NUMERIC, "")) {
+    const std::lconv* c = std::localeconv();
+    if (c->decimal_point && *c->decimal_point) s.decimal = c->decimal_point;
+    if (c->thousands_sep && *c->thousands_sep)
+      s.group = c->thousands_sep;
+    else
+      s.group = s.decimal == "," ? "." : ",";
+  }
+  std::setlocale(LC_NUMERIC, "C");
+  return s;
+}
+
+void report(std::string_view message) {
+  std::string line = "quorvane-cli: ";
+  for (char c : message) line += c == '\r' || c == '\n' ? ' ' : c;
+  line += '\n';
+  std::fwrite(line.data(), 1, line.size(), stderr);
+}
+
+void report_traps() {
+  set_trap_reporter([](const TrapReport& r) {
+    report(r.description + " (in " + r.location + " at statement " + std::to_string(r.line) + ")");
+  });
+}
+
+bool check_database(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return true;
+  report("Cannot read the zip code database " + path + ": it is not a regular file");
+  return false;
+}
+
+bool table_readable(ZipDistance& engine, bool use2016) {
+  if (engine.store().table(use2016)) return true;
+  report("Cannot read the zip code database " + engine.store().path() + ": " +
+         engine.store().error(use2016));
+  return false;
+}
+
+}  // namespace quorvane::cli

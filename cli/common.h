@@ -1,0 +1,53 @@
+#pragma once
+// What the commands share: exit statuses, the database, the options of a comparison,
+// the user's number separators, and messages on standard error.
+#include <CLI/CLI.hpp>
+#include <string>
+#include <string_view>
+
+#include "zip_distance.h"
+
+namespace quorvane::cli {
+
+enum Exit : int { kAllDistances = 0, kSomeWithout = 1, kError = 2 };
+
+struct Separators {
+  std::string decimal = ".";
+  std::string group = ",";
+};
+
+struct Settings {
+  std::string db;  // --db or QUORVANE_DB; empty: dbZips.mdb beside the program
+  std::string database = "2016";
+  std::string method = "sphere";
+  std::string units = "mi";
+  int wording = 3;
+  Separators separators;
+
+  CompareOptions compare() const;
+  std::string database_path() const;
+};
+
+// --db (and QUORVANE_DB), then --database, --method and --units; --wording when `worded`.
+void add_database_options(CLI::App& command, Settings& s);
+void add_compare_options(CLI::App& command, Settings& s, bool worded);
+
+// The separators of the user's locale, as the window reads them; numbers inside the
+// program are then read and written the C way whatever the locale.
+Separators take_locale_separators();
+
+// One line on standard error, prefixed with the program's name; line ends inside the
+// text become spaces so that one message is one line.
+void report(std::string_view message);
+// Error-trap reports go to standard error, one line each.
+void report_traps();
+
+// False, with a message, when the database path names something that is not a regular
+// file; a missing file is left for the engine to report.
+bool check_database(const std::string& path);
+
+// Reads the table now: false, with the engine's message, when it cannot be read, which
+// leaves no comparison to make.
+bool table_readable(ZipDistance& engine, bool use2016);
+
+}  // namespace quorvane::cli

@@ -1,0 +1,35 @@
+#pragma once
+// The distances between every pair of a list of zip codes, as a CSV matrix. Rows are
+// computed on every core into buffers of their own and written in order, so the text
+// is the same whatever the number of threads.
+#include <functional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "zip_distance.h"
+#include "zip_table.h"
+
+namespace quorvane {
+
+struct MatrixOptions {
+  bool use2016 = true;
+  Method method = Method::Sphere;
+  Units units = Units::Miles;
+  unsigned threads = 0;  // 0: one per core
+};
+
+// Receives the text in order, in pieces of whole rows.
+using TextSink = std::function<void(std::string_view)>;
+
+// The first row and column hold the zip codes (the first cell is empty); a cell holds
+// the distance as a comparison of the two would give it, in the engine's distance text
+// with a '.' separator, or nothing when a zip code has no position. A zip code's cell
+// with itself (the same text) is 0. Lines end in '\n'.
+void write_distance_matrix(const ZipTable& table, std::span<const std::string> zips,
+                           const MatrixOptions& options, const TextSink& sink);
+
+// Appends a CSV field, quoted when it holds a comma, a quote or a line break.
+void append_csv_field(std::string& out, std::string_view field);
+
+}  // namespace quorvane

@@ -1,0 +1,229 @@
+// The batch call: many comparisons with one choice of table, wording and units.
+//
+// Pairs are taken in blocks. Every lookup of a block is made first, in order, so that
+// the not-found list and the reports come out exactly as pair-by-pair lookups give
+// them; pairs of two usable five-digit zip codes are set aside for the fast distance
+// route, the rest take the general path at once. Then the block's fast distances are
+// computed together, then its lines are written straight into the caller's buffer.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "distance.h"
+#include "fast_distance.h"
+#include "text.h"
+#include "zip_distance.h"
+
+namespace quorvane {
+namespace {
+
+constexpr std::size_t kBlock = 256;
+constexpr double kKilometresPerMile = 1.609344;
+// Room for a line's fixed parts and its number, beside the zip codes and separator.
+constexpr std::size_t kLineRoom = 64;
+
+std::int32_t zip_number(std::string_view s) {
+  if (s.size() != 5) return -1;
+  std::int32_t v = 0;
+  for (char c : s) {
+    if (static_cast<unsigned char>(c - '0') > 9) return -1;
+    v = v * 10 + (c - '0');
+  }
+  return v;
+}
+
+char* put(char* p, std::string_view s) {
+  if (s.size() == 5)
+    std::memcpy(p, s.data(), 5);  // a zip code: a fixed-size copy the compiler inlines
+  else
+    std::memcpy(p, s.data(), s.size());
+  return p + s.size();
+}
+
+// The distance rounded to hundredths, as append_distance_text writes it; false when
+// the number is outside the range written here (never a distance on earth).
+bool put_distance(char*& p, double d, std::string_view sep) {
+  const double h = std::nearbyint(d * 100.0);
+  if (!(h >= 0 && h < 1e15)) return false;
+  auto hundredths = static_cast<std::uint64_t>(h);
+  char digits[20];
+  char* end = digits + sizeof digits;
+  char* q = end;
+  std::uint64_t whole = hundredths / 100;
+  do {
+    *--q = static_cast<char>('0' + whole % 10);
+    whole /= 10;
+  } while (whole);
+  p = put(p, std::string_view(q, static_cast<std::size_t>(end - q)));
+  const auto frac = static_cast<unsigned>(hundredths % 100);
+  if (frac != 0) {
+    p = put(p, sep);
+    *p++ = static_cast<char>('0' + frac / 10);
+    if (frac % 10 != 0) *p++ = static_cast<char>('0' + frac % 10);
+  }
+  return true;
+}
+
+// Writes lines into a string grown once per block and cut to size at the end.
+class LineWriter {
+ public:
+  LineWriter(std::string& out, std::size_t room) : out_(out), start_(out.size()) {
+    out_.resize(start_ + room);
+    p_ = out_.data() + start_;
+  }
+  ~LineWriter() { out_.resize(static_cast<std::size_t>(p_ - out_.data())); }
+  LineWriter(const LineWriter&) = delete;
+  LineWriter& operator=(const LineWriter&) = delete;
+
+  void text(std::string_view s) { p_ = put(p_, s); }
+  template <std::size_t N>
+  void text(const char (&literal)[N]) {
+    std::memcpy(p_, literal, N - 1);
+    p_ += N - 1;
+  }
+  void terminate(char c) {
+    if (c) *p_++ = c;
+  }
+  std::size_t offset() const { return static_cast<std::size_t>(p_ - out_.data()); }
+  void distance(double d, std::string_view sep) {
+    if (put_distance(p_, d, sep)) return;
+    std::string s;  // out of range: the general writer, in room that is always enough
+    append_distance_text(s, d, sep);
+    text(std::string_view(s).substr(0, kLineRoom / 2));
+  }
+
+ private:
+  std::string& out_;
+  std::size_t start_;
+  char* p_;
+};
+
+void write_line(LineWriter& w, const ZipPair& pair, const PairResult& r,
+                const CompareOptions& options, std::string_view sep) {
+  if (r.status != PairStatus::Distance) {
+    w.text(kNoDetails);
+    w.text(r.failed == 1 ? pair.first : pair.second);
+    return;
+  }
+  switch (options.wording) {
+    case 3:
+      w.text("Distance between ");
+      w.text(pair.first);
+      w.text(" and ");
+      w.text(pair.second);
+      w.text(" is ");
+      break;
+    case 4:
+      w.text(pair.first);
+      w.text(" to ");
+      w.text(pair.second);
+      w.text(": ");
+      break;
+    case 5:
+      break;
+    default:
+      return;
+  }
+  w.distance(r.distance, sep);
+  w.text(options.units == Units::Kilometres ? " km" : " miles");
+}
+
+}  // namespace
+
+void ZipDistance::compare(std::span<const ZipPair> pairs, const CompareOptions& options,
+                          std::span<PairResult> results, const LineOutput& lines) {
+  Batch batch(*this);
+  for (std::size_t i = 0; i < pairs.size(); i += kBlock) {
+    const std::size_t n = std::min(kBlock, pairs.size() - i);
+    compare_block(pairs.subspan(i, n), options, results.empty() ? nullptr : &results[i], lines);
+  }
+}
+
+void ZipDistance::compare_block(std::span<const ZipPair> pairs, const CompareOptions& options,
+                                PairResult* results, const LineOutput& lines) {
+  PairResult local[kBlock];
+  PairResult* res = results ? results : local;
+  std::int32_t rows1[kBlock], rows2[kBlock];
+  std::uint16_t fast_pair[kBlock];
+  std::size_t fast = 0;
+  const double factor = options.units == Units::Kilometres ? kKilometresPerMile : 1.0;
+  const ZipTable* table = store_.table(options.use2016);
+  const bool sphere = options.method == Method::Sphere;
+
+  // Zip numbers first, then rows, then points, each step with the next one's memory
+  // already on its way, so that the block's cache misses overlap.
+  std::int32_t n1[kBlock], n2[kBlock];
+  const bool direct = table && sphere;
+  if (direct) {
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+      n1[i] = zip_number(pairs[i].first);
+      n2[i] = zip_number(pairs[i].second);
+      if (n1[i] >= 0) table->prefetch_zip_number(static_cast<std::uint32_t>(n1[i]));
+      if (n2[i] >= 0) table->prefetch_zip_number(static_cast<std::uint32_t>(n2[i]));
+    }
+    for (std::size_t i = 0; i < pairs.size(); ++i) {
+      rows1[i] = n1[i] < 0 ? ZipTable::kNoRow
+                           : table->row_of_zip_number(static_cast<std::uint32_t>(n1[i]));
+      rows2[i] = n2[i] < 0 ? ZipTable::kNoRow
+                           : table->row_of_zip_number(static_cast<std::uint32_t>(n2[i]));
+      table->prefetch_point(rows1[i]);
+      table->prefetch_point(rows2[i]);
+    }
+  }
+  // In order: the general path's lookups add to the not-found list and report.
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    const ZipPair& p = pairs[i];
+    res[i] = PairResult{};
+    if (p.first == p.second) continue;  // the same text is 0 without a lookup
+    if (direct && rows1[i] != ZipTable::kNoRow && rows2[i] != ZipTable::kNoRow &&
+        table->point(rows1[i]).usable && table->point(rows2[i]).usable) {
+      rows1[fast] = rows1[i];
+      rows2[fast] = rows2[i];
+      fast_pair[fast++] = static_cast<std::uint16_t>(i);
+      continue;
+    }
+    compare_general(p, options, factor, res[i]);
+  }
+
+  double miles[kBlock];
+  if (fast) fast_distances(*table, rows1, rows2, fast, factor, miles);
+  for (std::size_t k = 0; k < fast; ++k) res[fast_pair[k]].distance = miles[k];
+
+  if (!lines.text) return;
+  std::size_t room = 0;
+  for (const ZipPair& p : pairs)
+    room += kLineRoom + p.first.size() + p.second.size() + decimal_separator_.size();
+  LineWriter w(*lines.text, room);
+  for (std::size_t i = 0; i < pairs.size(); ++i) {
+    write_line(w, pairs[i], res[i], options, decimal_separator_);
+    if (lines.ends) lines.ends->push_back(w.offset());
+    w.terminate(lines.terminator);
+  }
+}
+
+// One comparison with every rule of the lookups: the first zip code that has no usable
+// coordinates ends it, and the second is then not looked up.
+void ZipDistance::compare_general(const ZipPair& p, const CompareOptions& options, double factor,
+                                  PairResult& r) {
+  double lat[2] = {0, 0}, lon[2] = {0, 0};
+  const ZipRow* rows[2] = {nullptr, nullptr};
+  const std::string_view zips[2] = {p.first, p.second};
+  for (int k = 0; k < 2; ++k) {
+    Found f = find(zips[k], options.use2016);
+    if (f.status == PairStatus::Distance) check_row(f, zips[k], lat[k], lon[k]);
+    if (f.status != PairStatus::Distance) {
+      r.status = f.status;
+      r.failed = static_cast<std::uint8_t>(k + 1);
+      return;
+    }
+    rows[k] = &f.table->row(f.row);
+  }
+  if (options.method == Method::Geodesic)
+    r.distance = geodesic_miles(lat[0], lon[0], lat[1], lon[1]) * factor;
+  else
+    r.distance = distance_miles_pre(rows[0]->sin_lat, rows[0]->cos_lat, rows[1]->sin_lat,
+                                    rows[1]->cos_lat, lon[0], lon[1]) *
+                 factor;
+}
+
+}  // namespace quorvane
