@@ -163,7 +163,7 @@ void read_sqlite_table(const std::string& path, const TableSpec& layout, RowFn f
 
   // Table order is rowid order, which is the order an indexed query returns ties in.
   const std::string what = "Cannot read table " + layout.table;
-  st = db.prepare(
+  sqlite3_stmt* st = db.prepare(
       "SELECT " + quote_identifier(layout.key_column) + ", " + quote_identifier(layout.lat_column) +
           ", " + quote_identifier(layout.lon_column) + " FROM " + quote_identifier(layout.table),
       what);

@@ -34,9 +34,9 @@ int open_regular_file(const std::string& path, const std::string& context) {
   if (fd < 0) {
     const int err = errno;
     const std::string kind = irregular_kind(path);  // a socket cannot be opened at all
-    throw RuntimeError(err == ENOENT ? 53 : 75,
-                       with(context, kind.empty() ? std::string(std::strerror(err))
-                                                  : "it is " + kind + ", not a regular file"));
+    if (err == ENOENT) throw RuntimeError(53, with(context, "File not found"));
+    throw RuntimeError(75, with(context, kind.empty() ? std::string(std::strerror(err))
+                                                      : "it is " + kind + ", not a regular file"));
   }
   struct stat st {};
   if (::fstat(fd, &st) != 0) {

@@ -48,7 +48,7 @@ TEST(RegularFile, OnlyARegularFileOpens) {
       {dir.file("folder"), "Cannot read it: it is a folder, not a regular file"},
       {"/dev/zero", "Cannot read it: it is a character device, not a regular file"},
       {socket_path, "Cannot read it: it is a socket, not a regular file"},
-      {dir.file("gone"), "Cannot read it: No such file or directory"},
+      {dir.file("gone"), "Cannot read it: File not found"},
   };
   for (const auto& r : rows) EXPECT_EQ(refusal(r.path), r.outcome) << r.path;
   close(s);
