@@ -4,6 +4,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string_view>
 
 #include "pointer.h"
 #include "settings.h"
@@ -41,6 +42,9 @@ struct Form1Environment {
   std::function<void(const QUrl&)> openUrl;
   std::function<bool()> spreadsheetPresent;
   std::function<std::unique_ptr<Spreadsheet>()> newSpreadsheet;
+  // The zip code list holds at most this many entries: ten million zip codes and more
+  // fit, while a file of empty lines cannot fill the memory.
+  std::size_t maxListEntries = 20'000'000;
 
   static Form1Environment desktop(const QString& programFolder);
 };

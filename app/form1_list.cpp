@@ -1,20 +1,31 @@
 // The zip code list commands.
+#include <unistd.h>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTableView>
+#include <cstdio>
 
 #include "error_trap.h"
 #include "form1.h"
 #include "list_file.h"
 #include "prompt.h"
+#include "regular_file.h"
 #include "text.h"
 
 namespace quorvane {
 namespace {
 
 constexpr char kForm[] = "Form1";
+
+// "67108865 bytes (64.0 MB)": the exact size, and a readable one beside it.
+std::string byte_count_text(qint64 bytes) {
+  char mb[32];
+  std::snprintf(mb, sizeof mb, "%.1f", static_cast<double>(bytes) / (1 << 20));
+  return std::to_string(bytes) + " bytes (" + mb + " MB)";
+}
 
 // The selected row of a list view, or -1.
 int selected_row(QTableView* view) {
@@ -65,23 +76,35 @@ void Form1::load_list_file(const QString& path) {
   }
   const std::string shown = path.toStdString();
   if (info.isDir()) throw RuntimeError(75, "Cannot read " + shown + ": it is a folder");
-  if (info.size() > kMaxListFileBytes)
-    throw RuntimeError(7, "Cannot read " + shown + ": at " + std::to_string(info.size() >> 20) +
-                              " MB it is too large for a list of zip codes (at most " +
-                              std::to_string(kMaxListFileBytes >> 20) + " MB)");
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
+  QFile file;
+  const int fd = open_regular_file(QFile::encodeName(path).toStdString(), "Cannot read " + shown);
+  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
     throw RuntimeError(75, "Cannot read " + shown + ": " + file.errorString().toStdString());
+  }
+  if (file.size() > kMaxListFileBytes)
+    throw RuntimeError(7, "Cannot read " + shown + ": at " + byte_count_text(file.size()) +
+                              " it is too large for a list of zip codes (at most " +
+                              byte_count_text(kMaxListFileBytes) + ")");
   const QByteArray bytes = file.read(kMaxListFileBytes + 1);
   if (file.error() != QFileDevice::NoError)
     throw RuntimeError(57, "Cannot read " + shown + ": " + file.errorString().toStdString());
   file.close();
 
   // No yield while loading: a close or another command in the middle would see half a
-  // file (and a million lines take a fraction of a second).
-  const bool text =
-      split_list_entries(bytes, [this](std::string&& e) { zip_list_->append(std::move(e)); });
-  zip_list_->flush();
+  // file (and a million lines take a fraction of a second). The list is bounded by
+  // entries as well as bytes: a file of line ends alone is millions of empty entries.
+  struct Flush {
+    TextListModel* list;
+    ~Flush() { list->flush(); }
+  } flush_at_end{zip_list_};
+  const bool text = split_list_entries(bytes, [&](std::string&& e) {
+    if (zip_list_->size() >= env_.maxListEntries)
+      throw RuntimeError(7, "Cannot read all of " + shown + ": the zip code list holds at most " +
+                                std::to_string(env_.maxListEntries) +
+                                " entries; the entries before that were added");
+    zip_list_->append(std::move(e));
+  });
   if (!text)
     throw RuntimeError(62, "Cannot read " + shown +
                                ": it is not a text file (a NUL byte follows the entries read)");

@@ -1,7 +1,15 @@
 #include "settings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "regular_file.h"
 
 namespace quorvane {
 namespace {
@@ -24,14 +32,119 @@ QString free_aside_name(const QString& file) {
   return name;
 }
 
+std::unique_ptr<QSettings> open_store() {
+  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
+                                     QStringLiteral("Kelvarin"));
+}
+
+// Where the store's file is, found without reading it: Qt opens the file as soon as a
+// store is made, and the open of a named pipe would never return.
+QString store_file_name() {
+  const QSettings elsewhere(QSettings::IniFormat, QSettings::UserScope,
+                            QStringLiteral("Kelvarin.where"));
+  return QFileInfo(elsewhere.fileName()).path() + QStringLiteral("/Kelvarin.ini");
+}
+
+bool is_irregular(const QString& file) {
+  return !irregular_kind(QFile::encodeName(file).toStdString()).empty();
+}
+
+// Whether the store's file cannot be read. Qt reports a file it cannot parse only once
+// something is read, so this reads.
+bool is_unreadable(QSettings& settings) {
+  settings.allKeys();
+  return settings.status() != QSettings::NoError;
+}
+
+// Whether Qt reads back each of `keys` after writing it. It reads some keys it cannot
+// write: "a/" goes out as "a\", and then the whole file is unreadable to it.
+QStringList keys_written_back(const QStringList& keys) {
+  QTemporaryDir dir;
+  if (!dir.isValid()) return keys;
+  static int probes = 0;  // each probe a new file: Qt keeps what it read by the file's name
+  const QString file = dir.filePath(QStringLiteral("keys%1.ini").arg(++probes));
+  {
+    QSettings probe(file, QSettings::IniFormat);
+    for (const QString& key : keys) probe.setValue(key, QString());
+  }
+  QSettings back(file, QSettings::IniFormat);
+  QStringList kept = back.allKeys();
+  if (back.status() != QSettings::NoError) kept.clear();
+  return kept;
+}
+
+// The keys of `settings` that Qt cannot write back, each tried on its own.
+QStringList keys_qt_cannot_write(const QSettings& settings) {
+  const QStringList keys = settings.allKeys();
+  const QStringList back = keys_written_back(keys);
+  if (std::all_of(keys.begin(), keys.end(), [&](const QString& k) { return back.contains(k); }))
+    return {};
+  QStringList lost;
+  constexpr int kMostKeysTried = 1000;
+  for (int i = 0; i < keys.size(); ++i)
+    if (i >= kMostKeysTried || !keys_written_back({keys[i]}).contains(keys[i]))
+      lost.append(keys[i]);
+  return lost;
+}
+
+// Whether the file holds every value of the store, read afresh. Stores of one file
+// share what Qt read of it, so the file is read through another name.
+bool written_back(const QSettings& settings) {
+  std::unique_ptr<RegularFile> file;
+  try {
+    file = std::make_unique<RegularFile>(QFile::encodeName(settings.fileName()).toStdString());
+  } catch (const std::exception&) {
+    return false;
+  }
+  QSettings written(QStringLiteral("/proc/self/fd/%1").arg(file->fd()), QSettings::IniFormat);
+  if (is_unreadable(written)) return false;
+  for (const auto& k : kSettingKeys) {
+    const QString key = kGroup + QLatin1Char('/') + QLatin1String(k.key);
+    if (written.value(key) != settings.value(key)) return false;
+  }
+  return true;
+}
+
+// The system's reason why a file of `bytes` bytes cannot be written beside `file`.
+QString write_problem(const QString& file, qint64 bytes) {
+  const QFileInfo info(file);
+  if (!QDir().mkpath(info.absolutePath()))
+    return QStringLiteral("its folder %1 cannot be made").arg(info.absolutePath());
+  QTemporaryFile probe(info.absolutePath() + QStringLiteral("/.Kelvarin.XXXXXX"));
+  if (!probe.open()) return probe.errorString();
+  const QByteArray block(1 << 16, ' ');
+  for (qint64 left = bytes; left > 0; left -= block.size())
+    if (probe.write(block.constData(), std::min<qint64>(left, block.size())) < 0)
+      return probe.errorString();
+  if (!probe.flush()) return probe.errorString();
+  return {};
+}
+
 }  // namespace
 
-SettingsStore::SettingsStore()
-    : settings_(std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                            QStringLiteral("Kelvarin"))) {
-  if (settings_->status() == QSettings::NoError) return;
-  const QString file = settings_->fileName();
+SettingsStore::SettingsStore() {
+  const QString file = store_file_name();
   const QString aside = free_aside_name(file);
+  if (!is_irregular(file)) {
+    settings_ = open_store();
+    if (!is_unreadable(*settings_)) {
+      const QStringList lost = keys_qt_cannot_write(*settings_);
+      if (lost.isEmpty()) return;
+      // Qt cannot even remove such a key: the others go to a new file.
+      std::vector<std::pair<QString, QVariant>> kept;
+      for (const QString& key : settings_->allKeys())
+        if (!lost.contains(key)) kept.emplace_back(key, settings_->value(key));
+      settings_.reset();
+      QFile::rename(file, aside);
+      settings_ = open_store();
+      for (const auto& [key, value] : kept) settings_->setValue(key, value);
+      problem_ = QStringLiteral(
+                     "The settings file %1 holds settings that cannot be saved again (%2). "
+                     "Quorvane keeps the others; the whole file was kept as %3.")
+                     .arg(file, lost.join(QStringLiteral(", ")).left(200), aside);
+      return;
+    }
+  }
   problem_ = QStringLiteral(
                  "The settings file %1 could not be read. Quorvane starts with its "
                  "default settings; the unreadable file was kept as %2.")
@@ -39,8 +152,7 @@ SettingsStore::SettingsStore()
   // Keep the unreadable file for the user and start from an empty store.
   settings_.reset();
   QFile::rename(file, aside);
-  settings_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                          QStringLiteral("Kelvarin"));
+  settings_ = open_store();
 }
 
 SettingsStore::~SettingsStore() = default;
@@ -61,9 +173,24 @@ void SettingsStore::write(const QString& key, const QString& value) {
   settings_->setValue(kGroup + QLatin1Char('/') + key, value);
 }
 
-bool SettingsStore::sync() {
+bool SettingsStore::sync(QString* reason) {
+  // Qt reads the file again before it writes; a named pipe put there would block it.
+  const std::string kind = irregular_kind(QFile::encodeName(settings_->fileName()).toStdString());
+  if (!kind.empty()) {
+    if (reason) *reason = QStringLiteral("it is %1, not a regular file").arg(kind.c_str());
+    return false;
+  }
   settings_->sync();
-  return settings_->status() == QSettings::NoError;
+  // Qt takes a short write (a disk that fills up half way) for success, and a file it
+  // could not parse before writing over it for a failure: what counts is what is there.
+  if (settings_->status() != QSettings::AccessError && written_back(*settings_)) return true;
+  if (reason) {
+    qint64 bytes = 0;
+    for (const auto& k : kSettingKeys) bytes += read(QLatin1String(k.key)).size() * 3 + 64;
+    *reason = write_problem(settings_->fileName(), bytes);
+    if (reason->isEmpty()) *reason = QStringLiteral("the file could not be written");
+  }
+  return false;
 }
 
 std::optional<bool> truth_value(const QString& text) {

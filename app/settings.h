@@ -27,8 +27,9 @@ class SettingsStore {
   // The stored value, or the table's default for a missing key.
   QString read(const QString& key) const;
   void write(const QString& key, const QString& value);
-  // Writes pending values to the file; false when they could not be written.
-  bool sync();
+  // Writes pending values to the file; false when they could not be written, with the
+  // system's reason in `reason` ("No space left on device").
+  bool sync(QString* reason = nullptr);
 
   // Set when the file could not be read: the program goes on with the defaults.
   const QString& problem() const { return problem_; }

@@ -1,11 +1,12 @@
 #include "db_info.h"
 
-#include <sqlite3.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <exception>
-#include <fstream>
 
+#include "error_trap.h"
+#include "regular_file.h"
 #include "zip_table.h"
 
 namespace quorvane {
@@ -13,12 +14,13 @@ namespace {
 
 std::string format_of(const std::string& path, std::string& error) {
   char header[32] = {};
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "File not found";
+  try {
+    const RegularFile file(path);
+    if (::pread(file.fd(), header, sizeof header, 0) < 0) throw RuntimeError(75, "Cannot read it");
+  } catch (const std::exception& e) {
+    error = e.what();
     return {};
   }
-  in.read(header, sizeof header);
   if (std::memcmp(header, "SQLite format 3", 16) == 0) return "SQLite 3";
   if (std::memcmp(header + 4, "Standard Jet DB", 15) == 0)
     return header[0x14] == 0 ? "Access (Jet 3)" : "Access (Jet 4)";
@@ -45,32 +47,40 @@ void count_rows(const std::string& path, bool sqlite, const TableSpec& layout, T
   }
 }
 
-std::string column_text(sqlite3_stmt* st, int col) {
-  const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, col));
-  return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(st, col))) : "";
-}
+struct Sources {
+  TableInfo** tables;
+  bool second_pass = false;  // the licence, read on its own
+  bool seen[2] = {false, false};
+};
 
-// Fills in what the file's table of sources says, when it has one.
-void read_sources(const std::string& path, TableInfo* tables[2]) {
-  sqlite3* db = nullptr;
-  sqlite3_stmt* st = nullptr;
-  const std::string sql = std::string("SELECT source, vintage, licence FROM ") + kTableSources +
-                          " WHERE table_name = ?1 ORDER BY rowid LIMIT 1";
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-      sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK) {
-    for (int i = 0; i < 2; ++i) {
-      TableInfo& t = *tables[i];
-      sqlite3_bind_text(st, 1, t.name.c_str(), -1, SQLITE_TRANSIENT);
-      if (sqlite3_step(st) == SQLITE_ROW) {
-        t.source = column_text(st, 0);
-        t.vintage = column_text(st, 1);
-        t.licence = column_text(st, 2);
-      }
-      sqlite3_reset(st);
+void take_source(void* ctx, const Cell& name, const Cell& a, const Cell& b) {
+  auto* s = static_cast<Sources*>(ctx);
+  auto text = [](const Cell& c) { return c.type == Cell::Text ? std::string(c.text) : ""; };
+  for (int i = 0; i < 2; ++i) {
+    TableInfo& t = *s->tables[i];
+    if (s->seen[i] || name.type != Cell::Text || name.text != t.name) continue;
+    s->seen[i] = true;  // the first row of a table name counts
+    if (s->second_pass) {
+      t.licence = text(a);
+    } else {
+      t.source = text(a);
+      t.vintage = text(b);
     }
   }
-  sqlite3_finalize(st);
-  sqlite3_close(db);
+}
+
+// Fills in what the file's table of sources says, when it has one; it is read with the
+// same care as the zip tables, since it may be anything, a view without end included.
+void read_sources(const std::string& path, TableInfo* tables[2]) {
+  Sources sources{tables};
+  try {
+    read_sqlite_table(path, {kTableSources, "table_name", "source", "vintage", KeyKind::Text},
+                      take_source, &sources);
+    sources = Sources{tables, true};
+    read_sqlite_table(path, {kTableSources, "table_name", "licence", "licence", KeyKind::Text},
+                      take_source, &sources);
+  } catch (const std::exception&) {
+  }
 }
 
 }  // namespace

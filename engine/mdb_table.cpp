@@ -5,14 +5,16 @@
 #include <glib.h>
 #include <mdbtools.h>
 #include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "error_trap.h"
+#include "regular_file.h"
 
 namespace quorvane {
 namespace {
@@ -69,16 +71,14 @@ struct Bound {
 void read_mdb_table(const std::string& path, const TableSpec& layout, RowFn fn, void* ctx) {
   // Access files are whole pages (2 KB for Jet 3, 4 KB after); a file cut short is
   // damaged, and libmdb would read past its end for ever.
-  {
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    const auto size = static_cast<long long>(in.tellg());
-    char version = 0;
-    in.seekg(0x14);
-    in.get(version);
-    const long long page = version == 0 ? 2048 : 4096;
-    if (!in || size < 2 * page || size % page != 0)
-      throw RuntimeError(3343, "The Access database " + path + " is damaged: it is cut short");
-  }
+  const RegularFile file(path, "Cannot read the Access database " + path);
+  struct stat st {};
+  char version = 0;
+  if (::fstat(file.fd(), &st) != 0 || ::pread(file.fd(), &version, 1, 0x14) != 1)
+    throw RuntimeError(3343, "The Access database " + path + " is damaged: it is cut short");
+  const long long page = version == 0 ? 2048 : 4096;
+  if (st.st_size < 2 * page || st.st_size % page != 0)
+    throw RuntimeError(3343, "The Access database " + path + " is damaged: it is cut short");
   std::unique_ptr<MdbHandle, MdbCloser> mdb(mdb_open(path.c_str(), MDB_NOFLAGS));
   if (!mdb) throw RuntimeError(3343, "Cannot open the Access database");
   if (!mdb_read_catalog(mdb.get(), MDB_TABLE))

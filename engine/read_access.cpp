@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "access_stream.h"
 #include "error_trap.h"
 #include "zip_table.h"
 
@@ -30,6 +31,9 @@ std::string& reader_path() {
   }();
   return path;
 }
+
+// Far more than the three columns of any zip code table take.
+constexpr std::size_t kMaxReaderOutput = std::size_t{256} << 20;
 
 std::chrono::milliseconds& read_timeout() {
   static std::chrono::milliseconds limit{10000};
@@ -102,30 +106,15 @@ std::string run_reader(const std::string& path, const TableSpec& layout, int& st
       throw RuntimeError(3343, "Cannot read from " + reader);
     }
     data.append(buf, static_cast<std::size_t>(n));
+    if (data.size() > kMaxReaderOutput)
+      throw RuntimeError(3343, "The Access database " + path + " is too large: table " +
+                                   layout.table + " holds more than " +
+                                   std::to_string(kMaxReaderOutput >> 20) + " MB");
   }
   waitpid(child.pid, &status, 0);
   child.pid = -1;
   return data;
 }
-
-struct Reader {
-  const std::string& data;
-  std::size_t at = 0;
-  bool field(Cell& cell) {
-    if (at + 5 > data.size()) return false;
-    const char type = data[at];
-    std::uint32_t n = 0;
-    for (int i = 3; i >= 0; --i) n = (n << 8) | static_cast<unsigned char>(data[at + 1 + i]);
-    if (at + 5 + n > data.size()) return false;
-    cell = Cell{};
-    if (type == 'T' || type == 'X') {
-      cell.type = Cell::Text;
-      cell.text = std::string_view(data).substr(at + 5, n);
-    }
-    at += 5 + n;
-    return true;
-  }
-};
 
 }  // namespace
 
@@ -142,22 +131,8 @@ void set_access_read_timeout(std::chrono::milliseconds limit) {
 void read_access_table(const std::string& path, const TableSpec& layout, RowFn fn, void* ctx) {
   int status = 0;
   const std::string data = run_reader(path, layout, status);
-  Reader r{data};
-  Cell key, lat, lon;
-  while (r.at < data.size() && (data[r.at] == 'T' || data[r.at] == '0')) {
-    if (!(r.field(key) && r.field(lat) && r.field(lon))) break;
-    fn(ctx, key, lat, lon);
-  }
-  if (r.at < data.size() && data[r.at] == 'X') {
-    Cell message;
-    r.field(message);
-    throw RuntimeError(3343, std::string(message.text));
-  }
-  if (r.at + 1 != data.size() || data[r.at] != 'E' || !WIFEXITED(status) ||
-      WEXITSTATUS(status) != 0)
-    throw RuntimeError(3343, "The Access database " + path +
-                                 " is damaged: its reader stopped before the end of table " +
-                                 layout.table);
+  parse_access_stream(data, WIFEXITED(status) && WEXITSTATUS(status) == 0, path, layout.table, fn,
+                      ctx);
 }
 
 }  // namespace quorvane

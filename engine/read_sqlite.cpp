@@ -1,17 +1,25 @@
 #include <sqlite3.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
-#include <fstream>
 #include <string>
 
 #include "error_trap.h"
+#include "read_limits.h"
+#include "regular_file.h"
 #include "table_part.h"
 #include "text.h"
 #include "zip_table.h"
 
 namespace quorvane {
 namespace {
+
+std::chrono::milliseconds& time_limit() {
+  static std::chrono::milliseconds limit{10000};
+  return limit;
+}
 
 std::string quote_identifier(const std::string& name) {
   std::string q = "\"";
@@ -42,37 +50,139 @@ Cell cell_of(sqlite3_stmt* st, int col) {
   return c;
 }
 
+// A file is read or refused within the time limit, whatever its schema holds.
+struct Budget {
+  std::chrono::steady_clock::time_point deadline;
+  bool out_of_time = false;
+};
+
+int check_budget(void* p) {
+  auto* budget = static_cast<Budget*>(p);
+  budget->out_of_time = std::chrono::steady_clock::now() > budget->deadline;
+  return budget->out_of_time ? 1 : 0;
+}
+
+class Database {
+ public:
+  explicit Database(const std::string& path) {
+    // Immutable: the file is only read, so no journal or lock file beside it is touched.
+    const std::string uri = "file:" + escape_uri(path) + "?immutable=1";
+    rc_ = sqlite3_open_v2(uri.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    if (rc_ != SQLITE_OK) fail("Cannot open the database");
+    // An unknown name in double quotes must be an error, not a text literal.
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_ENABLE_VIEW, 0, nullptr);
+    sqlite3_db_config(db_, SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
+    // No field of a zip code table comes near this; a computed one could fill memory.
+    sqlite3_limit(db_, SQLITE_LIMIT_LENGTH, kMaxFieldBytes);
+    budget_.deadline = std::chrono::steady_clock::now() + time_limit();
+    sqlite3_progress_handler(db_, 1000, check_budget, &budget_);
+  }
+  ~Database() {
+    sqlite3_finalize(st_);
+    sqlite3_close(db_);
+  }
+
+  sqlite3_stmt* prepare(const std::string& sql, const std::string& what) {
+    sqlite3_finalize(st_);
+    st_ = nullptr;
+    rc_ = sqlite3_prepare_v2(db_, sql.c_str(), -1, &st_, nullptr);
+    if (rc_ != SQLITE_OK) fail(what);
+    return st_;
+  }
+  int step(const std::string& what) {
+    rc_ = sqlite3_step(st_);
+    if (rc_ != SQLITE_ROW && rc_ != SQLITE_DONE) fail(what);
+    return rc_;
+  }
+
+  sqlite3* handle() const { return db_; }
+  void reset() { sqlite3_reset(st_); }
+
+  // Only a stored table is read: a view or a virtual table can compute without end.
+  void require_stored_table(const std::string& table) {
+    sqlite3_stmt* st = prepare(
+        "SELECT type, sql FROM sqlite_schema WHERE name = ?1 COLLATE NOCASE "
+        "AND type IN ('table', 'view')",
+        "Cannot read the database's list of tables");
+    sqlite3_bind_text(st, 1, table.c_str(), -1, SQLITE_TRANSIENT);
+    if (step("Cannot read the database's list of tables") != SQLITE_ROW)
+      throw RuntimeError(3078, "The database has no table " + table);
+    const std::string type = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
+    const auto* sql = reinterpret_cast<const char*>(sqlite3_column_text(st, 1));
+    if (type != "table" || (sql && sqlite3_strnicmp(sql, "CREATE VIRTUAL", 14) == 0))
+      throw RuntimeError(3078, "The database's " + table + " is a " +
+                                   (type == "table" ? "virtual table" : type) +
+                                   ", not a stored table; only stored tables are read");
+  }
+
+  [[noreturn]] void fail(const std::string& what) {
+    std::string reason = db_ ? sqlite3_errmsg(db_) : sqlite3_errstr(rc_);
+    if (budget_.out_of_time)
+      reason = "it could not be read within " + std::to_string(time_limit().count()) +
+               " ms; it may be damaged";
+    throw RuntimeError(3343, what + ": " + reason);
+  }
+
+  static constexpr int kMaxFieldBytes = 1 << 20;
+
+ private:
+  static std::string escape_uri(const std::string& path) {
+    std::string out;
+    for (char c : path) {
+      if (c == '%' || c == '?' || c == '#') {
+        static const char hex[] = "0123456789ABCDEF";
+        out += '%';
+        out += hex[static_cast<unsigned char>(c) >> 4];
+        out += hex[c & 0xF];
+      } else {
+        out += c;
+      }
+    }
+    return out;
+  }
+
+  sqlite3* db_ = nullptr;
+  sqlite3_stmt* st_ = nullptr;
+  int rc_ = SQLITE_OK;
+  Budget budget_;
+};
+
 }  // namespace
 
+void set_sqlite_read_time_limit(std::chrono::milliseconds limit) {
+  time_limit() = limit;
+}
+
 void read_sqlite_table(const std::string& path, const TableSpec& layout, RowFn fn, void* ctx) {
-  sqlite3* db = nullptr;
-  int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-  auto fail = [&](const std::string& what) {
-    std::string msg = what + ": " + (db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
-    sqlite3_close(db);
-    throw RuntimeError(3343, msg);
-  };
-  if (rc != SQLITE_OK) fail("Cannot open the database");
+  Database db(path);
+  db.require_stored_table(layout.table);
+
   // Table order is rowid order, which is the order an indexed query returns ties in.
-  const std::string sql =
+  const std::string what = "Cannot read table " + layout.table;
+  sqlite3_stmt* st = db.prepare(
       "SELECT " + quote_identifier(layout.key_column) + ", " + quote_identifier(layout.lat_column) +
-      ", " + quote_identifier(layout.lon_column) + " FROM " + quote_identifier(layout.table);
-  sqlite3_stmt* st = nullptr;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) != SQLITE_OK)
-    fail("Cannot read table " + layout.table);
-  while ((rc = sqlite3_step(st)) == SQLITE_ROW)
+          ", " + quote_identifier(layout.lon_column) + " FROM " + quote_identifier(layout.table),
+      what);
+  std::size_t rows = 0;
+  while (db.step(what) == SQLITE_ROW) {
+    if (++rows > kMaxTableRows)
+      throw RuntimeError(3343, what + ": it has more than " + std::to_string(kMaxTableRows) +
+                                   " rows, more than any zip code table");
     fn(ctx, cell_of(st, 0), cell_of(st, 1), cell_of(st, 2));
-  sqlite3_finalize(st);
-  if (rc != SQLITE_DONE) fail("Cannot read table " + layout.table);
-  sqlite3_close(db);
+  }
 }
 
 namespace {
 
 bool is_sqlite_file(const std::string& path) {
   char header[16] = {};
-  std::ifstream in(path, std::ios::binary);
-  return in.read(header, sizeof header) && std::memcmp(header, "SQLite format 3", 16) == 0;
+  const RegularFile file(path);
+  return ::pread(file.fd(), header, sizeof header, 0) == sizeof header &&
+         std::memcmp(header, "SQLite format 3", 16) == 0;
 }
 
 // The affinity SQLite gives a column of the declared type, by its own rules.
@@ -114,34 +224,40 @@ std::string_view trim_space(std::string_view s) {
 
 std::unique_ptr<ZipTable> read_sqlite_rows(const std::string& path, bool use2016,
                                            std::span<const std::string_view> zips) {
-  if (!is_sqlite_file(path)) return nullptr;
-  const TableSpec layout = zip_table_spec(use2016);
-  sqlite3* db = nullptr;
-  sqlite3_stmt* st = nullptr;
-  auto table = std::make_unique<ZipTable>(layout.kind);
-  bool ok = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK &&
-            key_compares_as_table(db, layout);
-  const std::string sql =
-      "SELECT " + quote_identifier(layout.key_column) + ", " + quote_identifier(layout.lat_column) +
-      ", " + quote_identifier(layout.lon_column) + " FROM " + quote_identifier(layout.table) +
-      " WHERE " + quote_identifier(layout.key_column) + " = ?1 ORDER BY rowid";
-  ok = ok && sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr) == SQLITE_OK;
-  for (std::size_t i = 0; ok && i < zips.size(); ++i) {
-    if (use2016) {
-      sqlite3_bind_text(st, 1, zips[i].data(), static_cast<int>(zips[i].size()), SQLITE_STATIC);
-    } else {
-      const auto number = parse_sql_number(trim_space(zips[i]));
-      if (!number) continue;  // finds no row in the table either
-      sqlite3_bind_double(st, 1, *number);
+  // Any failure leaves it to the whole table's read, which says what is wrong.
+  try {
+    if (!is_sqlite_file(path)) return nullptr;
+    const TableSpec layout = zip_table_spec(use2016);
+    Database db(path);
+    db.require_stored_table(layout.table);
+    if (!key_compares_as_table(db.handle(), layout)) return nullptr;
+    auto table = std::make_unique<ZipTable>(layout.kind);
+    const std::string what = "Cannot read table " + layout.table;
+    sqlite3_stmt* st = db.prepare("SELECT " + quote_identifier(layout.key_column) + ", " +
+                                      quote_identifier(layout.lat_column) + ", " +
+                                      quote_identifier(layout.lon_column) + " FROM " +
+                                      quote_identifier(layout.table) + " WHERE " +
+                                      quote_identifier(layout.key_column) + " = ?1 ORDER BY rowid",
+                                  what);
+    std::size_t rows = 0;
+    for (const std::string_view zip : zips) {
+      db.reset();
+      if (use2016) {
+        sqlite3_bind_text(st, 1, zip.data(), static_cast<int>(zip.size()), SQLITE_STATIC);
+      } else {
+        const auto number = parse_sql_number(trim_space(zip));
+        if (!number) continue;  // finds no row in the table either
+        sqlite3_bind_double(st, 1, *number);
+      }
+      while (db.step(what) == SQLITE_ROW) {
+        if (++rows > kMaxTableRows) return nullptr;
+        table->add(cell_of(st, 0), cell_of(st, 1), cell_of(st, 2));
+      }
     }
-    int rc;
-    while ((rc = sqlite3_step(st)) == SQLITE_ROW)
-      table->add(cell_of(st, 0), cell_of(st, 1), cell_of(st, 2));
-    ok = rc == SQLITE_DONE && sqlite3_reset(st) == SQLITE_OK;
+    return table;
+  } catch (const RuntimeError&) {
+    return nullptr;
   }
-  sqlite3_finalize(st);
-  sqlite3_close(db);
-  return ok ? std::move(table) : nullptr;
 }
 
 }  // namespace quorvane

@@ -1,5 +1,6 @@
 #include "text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -9,10 +10,23 @@ namespace quorvane {
 void append_distance_text(std::string& out, double miles, std::string_view sep) {
   // nearbyint rounds half to even in the default rounding mode.
   const double h = std::nearbyint(miles * 100.0);
-  if (!(std::fabs(h) < 9.0e18)) {  // far beyond any distance on earth; keep it readable
-    char buf[64];
-    auto r = std::to_chars(buf, buf + sizeof buf, h / 100.0, std::chars_format::fixed);
-    out.append(buf, r.ptr);
+  if (!(std::fabs(h) < 0x1p53)) {
+    // Beyond 2^53 hundredths the product above is no longer exact: round the value
+    // itself. The largest double has 309 digits.
+    char buf[400];
+    auto r = std::to_chars(buf, buf + sizeof buf, miles, std::chars_format::fixed, 2);
+    std::string_view t(buf, static_cast<std::size_t>(r.ptr - buf));
+    const auto point = t.find('.');
+    if (point != std::string_view::npos) {
+      while (t.back() == '0') t.remove_suffix(1);
+      out.append(t.substr(0, point));
+      if (t.size() > point + 1) {
+        out += sep;
+        out.append(t.substr(point + 1));
+      }
+      return;
+    }
+    out.append(t);  // inf or nan
     return;
   }
   auto hundredths = static_cast<std::int64_t>(h);
@@ -61,6 +75,33 @@ std::size_t digits(std::string_view s, std::size_t& i, std::string_view group) {
     }
   }
   return n;
+}
+
+// The power of ten of a literal's first significant digit, saturated: only its sign
+// matters, to tell a number too small for a double (read as 0) from one too large.
+long long decimal_exponent(std::string_view s) {
+  long long e = 0;
+  std::size_t i = 0;
+  bool seen = false;
+  for (; i < s.size() && is_digit(s[i]); ++i)
+    if (seen || s[i] != '0') seen = true, ++e;
+  if (seen) --e;
+  if (i < s.size() && s[i] == '.') {
+    for (++i; i < s.size() && is_digit(s[i]); ++i) {
+      if (seen) continue;
+      --e;
+      seen = s[i] != '0';
+    }
+  }
+  if (i < s.size() && (s[i] == 'e' || s[i] == 'E')) {
+    ++i;
+    const bool minus = i < s.size() && s[i] == '-';
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
+    long long x = 0;
+    for (; i < s.size() && is_digit(s[i]); ++i) x = std::min(x * 10 + (s[i] - '0'), 1LL << 40);
+    e += minus ? -x : x;
+  }
+  return e;
 }
 
 }  // namespace
@@ -117,7 +158,7 @@ std::optional<double> parse_sql_number(std::string_view s) {
   double v = 0;
   auto r = std::from_chars(s.data() + start, s.data() + i, v);
   if (r.ec == std::errc::result_out_of_range)
-    v = HUGE_VAL;
+    v = decimal_exponent(s.substr(start, i - start)) < 0 ? 0.0 : HUGE_VAL;
   else if (r.ec != std::errc())
     return std::nullopt;
   return neg ? -v : v;

@@ -33,6 +33,9 @@ ZipStore::Identity ZipStore::identify(const std::string& path) {
   id.size = static_cast<unsigned long long>(st.st_size);
   id.mtime_ns = static_cast<unsigned long long>(st.st_mtim.tv_sec) * 1000000000ULL +
                 static_cast<unsigned long long>(st.st_mtim.tv_nsec);
+  // A change that puts the modification time back still moves the change time.
+  id.ctime_ns = static_cast<unsigned long long>(st.st_ctim.tv_sec) * 1000000000ULL +
+                static_cast<unsigned long long>(st.st_ctim.tv_nsec);
   return id;
 }
 
@@ -40,7 +43,9 @@ void ZipStore::begin_batch() {
   in_batch_ = true;
   reported_ = 0;
   const Identity now = identify(path_);
-  // A replaced, changed or removed file drops what was read; failures are retried.
+  // A replaced, changed or removed file drops what was read and is tried afresh. A file
+  // that failed stays failed until it changes: reading a damaged one again would cost
+  // the reader's time and memory limits at every run.
   if (!(now == identity_) || !now.exists) {
     identity_ = now;
     for (int i = 0; i < 2; ++i) {
@@ -49,9 +54,6 @@ void ZipStore::begin_batch() {
       errors_[i].clear();
       tried_[i] = false;
     }
-  } else {
-    for (int i = 0; i < 2; ++i)
-      if (!tables_[i]) tried_[i] = false;
   }
 }
 

@@ -2,7 +2,8 @@
 // The zip code database beside the program, read once per table and kept in memory
 // while the file is unchanged. Lookups are grouped into batches (a run is one batch):
 // the file is checked for changes when a batch starts, and a database that cannot be
-// read is reported once per batch, not once per lookup.
+// read is reported once per batch, not once per lookup, and read again only once the
+// file has changed.
 #include <memory>
 #include <string>
 
@@ -43,7 +44,7 @@ class ZipStore {
 
  private:
   struct Identity {
-    unsigned long long dev = 0, ino = 0, size = 0, mtime_ns = 0;
+    unsigned long long dev = 0, ino = 0, size = 0, mtime_ns = 0, ctime_ns = 0;
     bool exists = false;
     bool operator==(const Identity&) const = default;
   };

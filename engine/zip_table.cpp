@@ -1,11 +1,13 @@
 #include "zip_table.h"
 
+#include <unistd.h>
+
 #include <cmath>
 #include <cstring>
-#include <fstream>
 
 #include "distance.h"
 #include "error_trap.h"
+#include "regular_file.h"
 #include "text.h"
 
 namespace quorvane {
@@ -216,11 +218,9 @@ void add_row(void* ctx, const Cell& key, const Cell& lat, const Cell& lon) {
 
 std::unique_ptr<ZipTable> load_table(const std::string& path, const TableSpec& layout) {
   char header[32] = {};
-  {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw RuntimeError(53, "File not found");
-    in.read(header, sizeof header);
-  }
+  const RegularFile file(path);
+  if (::pread(file.fd(), header, sizeof header, 0) < 0)
+    throw RuntimeError(75, "Cannot read the database " + path);
   auto table = std::make_unique<ZipTable>(layout.kind);
   if (std::memcmp(header, "SQLite format 3", 16) == 0) {
     read_sqlite_table(path, layout, add_row, table.get());

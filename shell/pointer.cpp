@@ -1,11 +1,15 @@
 #include "pointer.h"
 
+#include <unistd.h>
+
 #include <QAbstractScrollArea>
 #include <QEvent>
 #include <QFile>
 #include <QImageReader>
 #include <QMouseEvent>
 #include <QPixmap>
+
+#include "regular_file.h"
 
 namespace quorvane {
 
@@ -28,9 +32,8 @@ namespace {
 
 // A cursor file names its hot spot in its first directory entry; Qt's reader does not
 // pass it on.
-std::optional<QPoint> cursor_hot_spot(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+std::optional<QPoint> cursor_hot_spot(QIODevice& file) {
+  if (!file.seek(0)) return std::nullopt;
   const QByteArray head = file.read(14);
   if (head.size() < 14 || head[0] != 0 || head[1] != 0 || head[2] != 2 || head[3] != 0)
     return std::nullopt;
@@ -43,11 +46,18 @@ std::optional<QPoint> cursor_hot_spot(const QString& path) {
 }  // namespace
 
 bool WindowPointer::loadHand(const QString& path) {
-  QImageReader reader(path);
+  QFile file;
+  const int fd = open_regular_file(QFile::encodeName(path).toStdString(),
+                                   "Cannot read the hand pointer " + path.toStdString());
+  if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    ::close(fd);
+    return false;
+  }
+  QImageReader reader(&file);
   const QImage image = reader.read();
   if (image.isNull()) return false;
   // Without a hot spot of its own, a hand's fingertip sits near the top left.
-  const QPoint hot = cursor_hot_spot(path).value_or(QPoint(image.width() / 4, 0));
+  const QPoint hot = cursor_hot_spot(file).value_or(QPoint(image.width() / 4, 0));
   hand_ = QCursor(QPixmap::fromImage(image), hot.x(), hot.y());
   return true;
 }

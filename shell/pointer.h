@@ -18,7 +18,8 @@ class WindowPointer {
   bool busy() const { return value_ == kPointerHourglass; }
   void set(int value);
   // Loads the hand image from a cursor file with Qt's image readers; false when the
-  // file holds no readable image.
+  // file holds no readable image. Throws RuntimeError when the file is no regular file
+  // or cannot be opened.
   bool loadHand(const QString& path);
   bool hasHandImage() const { return hand_.has_value(); }
   std::optional<QCursor> handCursor() const { return hand_; }

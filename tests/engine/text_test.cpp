@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+
 namespace quorvane {
 namespace {
 
@@ -28,6 +31,19 @@ TEST(DistanceText, ShortestFormHalfToEven) {
   for (const auto& r : rows) EXPECT_EQ(distance_text(r.miles, r.sep), r.text) << r.miles;
 }
 
+TEST(DistanceText, HugeValuesInFullWithTheirSign) {
+  // All their digits, as printf writes them.
+  for (double miles : {9.0e16, -9.0e16, 1e63, -1e63, -1e300, 1.7976931348623157e308,
+                       -1.7976931348623157e308, 9000000000000001.0}) {
+    char expected[400];
+    std::snprintf(expected, sizeof expected, "%.0f", miles);
+    EXPECT_EQ(distance_text(miles, "."), expected) << miles;
+  }
+  EXPECT_EQ(distance_text(100000000000000.125, ","), "100000000000000,12");
+  EXPECT_EQ(distance_text(-100000000000000.5, "."), "-100000000000000.5");
+  EXPECT_EQ(distance_text(-0.001, "."), "0");
+}
+
 TEST(NumericTest, AcceptsNumbersAsTheUserWritesThem) {
   struct Row {
     const char* text;
@@ -51,6 +67,29 @@ TEST(SqlNumber, ReadsWhatAnUnquotedLiteralWouldBe) {
   EXPECT_EQ(parse_sql_number("02134"), 2134.0);
   EXPECT_EQ(parse_sql_number("-5"), -5.0);
   EXPECT_EQ(parse_sql_number("2.5e1"), 25.0);
+  // Beyond a double's range: too small is zero, too large is infinite, as the database reads them.
+  struct Row {
+    const char* text;
+    double value;
+  };
+  const Row rows[] = {
+      {"1e-400", 0.0},
+      {"-1e-400", -0.0},
+      {"12345e-330", 0.0},
+      {"0.00001e-320", 0.0},
+      {"1e-99999999999999999999", 0.0},
+      {"1e400", HUGE_VAL},
+      {"-1e400", -HUGE_VAL},
+      {"0.0001e312", 1e308},
+      {"1e99999999999999999999", HUGE_VAL},
+      {"4.9e-324", 4.9e-324},
+  };
+  for (const auto& r : rows) {
+    const auto v = parse_sql_number(r.text);
+    ASSERT_TRUE(v.has_value()) << r.text;
+    EXPECT_EQ(*v, r.value) << r.text;
+    EXPECT_EQ(std::signbit(*v), std::signbit(r.value)) << r.text;
+  }
   for (const char* bad : {"", " 1", "1 OR 1=1", "1;", "'1'", "1,5", "0x10", "abc"})
     EXPECT_FALSE(parse_sql_number(bad).has_value()) << bad;
 }

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 
+#include "read_limits.h"
 #include "test_db.h"
 #include "zip_distance.h"
 
@@ -196,6 +198,99 @@ TEST(ZipStoreFile, ChangedFileIsNoticedAtTheNextBatch) {
   lat = 0;
   EXPECT_FALSE(engine.get_zip_point("03053", lat, lon, true));
   EXPECT_EQ(reports.size(), 1u);
+}
+
+// Each database is read or refused at once, with one report that names the cause.
+TEST(ZipStoreFile, HostileSqliteFilesAreRefusedByName) {
+  const std::string t2012 =
+      "CREATE TABLE zip_code (zip_code INTEGER, lattitude REAL, longitude REAL);";
+  struct Case {
+    const char* name;
+    std::string sql;
+    const char* reason;
+  };
+  const Case cases[] = {
+      {"recursive view",
+       t2012 + "CREATE VIEW zip_code2016 AS WITH RECURSIVE c(zip_code, lattitude, longitude) AS "
+               "(SELECT 1, 1, 1 UNION ALL SELECT zip_code + 1, 1, 1 FROM c) SELECT * FROM c;",
+       "zip_code2016 is a view, not a stored table"},
+      {"cross-joined view",
+       t2012 + "CREATE TABLE n (x); INSERT INTO n VALUES (0), (1), (2), (3), (4), (5), (6), (7), "
+               "(8), (9);"
+               "CREATE VIEW zip_code2016 AS SELECT a.x AS zip_code, 1 AS lattitude, 1 AS longitude "
+               "FROM n a, n b, n c, n d, n e, n f, n g, n h, n i, n j;",
+       "zip_code2016 is a view, not a stored table"},
+      {"virtual table",
+       t2012 + "CREATE VIRTUAL TABLE zip_code2016 USING fts4(zip_code, lattitude, longitude);",
+       "zip_code2016 is a virtual table, not a stored table"},
+      {"no such table", t2012, "The database has no table zip_code2016"},
+      {"no longitude", t2012 + "CREATE TABLE zip_code2016 (zip_code TEXT, lattitude REAL);",
+       "no such column: longitude"},
+      {"no zip code",
+       t2012 + "CREATE TABLE zip_code2016 (zip TEXT, lattitude REAL, longitude REAL);",
+       "no such column: zip_code"},
+      {"a field of a gigabyte",
+       t2012 + "CREATE TABLE zip_code2016 (zip_code TEXT, lattitude REAL,"
+               " longitude AS (zeroblob(1000000000)));"
+               "INSERT INTO zip_code2016 VALUES ('03053', 1);",
+       "string or blob too big"},
+  };
+  for (const auto& c : cases) {
+    test::TempDir dir;
+    const std::string db = dir.file("dbZips.mdb");
+    test::make_sqlite(db, c.sql + "INSERT INTO zip_code VALUES (3053, 1, 2);");
+    ZipDistance engine(db);
+    test::CapturedReports reports;
+    double lat = 0, lon = 0;
+    {
+      ZipDistance::Batch batch(engine);
+      for (int i = 0; i < 3; ++i) EXPECT_FALSE(engine.get_zip_point("03053", lat, lon, true));
+    }
+    ASSERT_EQ(reports.size(), 1u) << c.name;
+    EXPECT_NE(reports.reports()[0].description.find(c.reason), std::string::npos)
+        << c.name << ": " << reports.reports()[0].description;
+    EXPECT_TRUE(engine.get_zip_point("03053", lat, lon, false)) << c.name;
+  }
+}
+
+TEST(ZipStoreFile, ANamedPipeIsRefusedNotWaitedFor) {
+  test::TempDir dir;
+  const std::string db = dir.file("dbZips.mdb");
+  ASSERT_EQ(mkfifo(db.c_str(), 0600), 0);
+  ZipDistance engine(db);
+  test::CapturedReports reports;
+  double lat = 0, lon = 0;
+  EXPECT_FALSE(engine.get_zip_point("03053", lat, lon, true));
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports.reports()[0].description,
+            "Cannot read the zip code database " + db + ": it is a named pipe, not a regular file");
+}
+
+TEST(ZipStoreFile, ATableTooLargeOrTooSlowIsRefused) {
+  test::TempDir dir;
+  const std::string db = dir.file("dbZips.mdb");
+  test::make_sqlite(db,
+                    "CREATE TABLE zip_code (zip_code INTEGER, lattitude REAL, longitude REAL);"
+                    "CREATE TABLE zip_code2016 (zip_code TEXT, lattitude REAL, longitude REAL);"
+                    "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < " +
+                        std::to_string(kMaxTableRows + 1) +
+                        ") INSERT INTO zip_code2016 SELECT NULL, 1, 2 FROM c;"
+                        "INSERT INTO zip_code VALUES (3053, 1, 2);");
+  auto message = [&](bool use2016) {
+    try {
+      load_table(db, zip_table_spec(use2016));
+    } catch (const RuntimeError& e) {
+      return std::string(e.what());
+    }
+    return std::string("read");
+  };
+  EXPECT_EQ(message(true), "Cannot read table zip_code2016: it has more than " +
+                               std::to_string(kMaxTableRows) +
+                               " rows, more than any zip code table");
+  EXPECT_EQ(message(false), "read");
+  set_sqlite_read_time_limit(std::chrono::milliseconds(0));
+  EXPECT_NE(message(true).find("could not be read within 0 ms"), std::string::npos);
+  set_sqlite_read_time_limit(std::chrono::seconds(10));
 }
 
 }  // namespace

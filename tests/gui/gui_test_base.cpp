@@ -63,6 +63,7 @@ void GuiTest::onPass(int pass, std::function<void()> action) {
 Form1& GuiTest::start() {
   Form1Environment env;
   env.programFolder = program_folder_;
+  env.maxListEntries = max_list_entries;
   env.drawOneToHundred = [this] { return draw; };
   env.openUrl = [this](const QUrl& url) { opened_urls.push_back(url); };
   env.spreadsheetPresent = [this] { return spreadsheet_present; };

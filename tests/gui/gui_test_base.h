@@ -69,6 +69,7 @@ class GuiTest : public ::testing::Test {
   bool spreadsheet_fails = false;
   int spreadsheets_made = 0;
   int spreadsheets_shown = 0;
+  std::size_t max_list_entries = Form1Environment{}.maxListEntries;
   std::map<std::pair<int, int>, std::string> sheet_cells;
 
  private:

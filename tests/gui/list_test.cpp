@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
@@ -116,6 +118,32 @@ TEST_F(GuiTest, BadListFilesGiveOneMessageEachAndKeepWhatWasRead) {
       .expectErrorReport("it is a folder");
   click("PushButton3");
   EXPECT_EQ(entries(), (std::vector<std::string>{"03053", "92018", "60628"}));
+  EXPECT_EQ(form().pointer().value(), kPointerArrow);
+}
+
+TEST_F(GuiTest, ListFilesPastTheLimitsSayWhichLimit) {
+  max_list_entries = 5;
+  start();
+  const QString pipe = tempFile("pipe.txt"), over = tempFile("over.txt"),
+                lines = tempFile("lines.txt");
+  ASSERT_EQ(mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+  {
+    QFile f(over);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(f.resize((64LL << 20) + 1));
+  }
+  write_file(lines.toStdString(), "1\n2\n3\n\n\n\n\n\n");
+  prompt.expectOpenFiles({pipe, over, lines})
+      .expectErrorReport("Cannot read " + pipe + ": it is a named pipe, not a regular file")
+      .expectErrorReport(
+          ": at 67108865 bytes (64.0 MB) it is too large for a list of zip codes "
+          "(at most 67108864 bytes (64.0 MB))")
+      .expectErrorReport("Cannot read all of " + lines +
+                         ": the zip code list holds at most 5 entries; the entries before that "
+                         "were added");
+  click("PushButton3");
+  EXPECT_EQ(entries(), (std::vector<std::string>{"1", "2", "3", "", ""}));
+  EXPECT_EQ(form().zipList().rowCount(), 5);  // the views were told
   EXPECT_EQ(form().pointer().value(), kPointerArrow);
 }
 

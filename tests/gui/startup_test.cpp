@@ -1,12 +1,18 @@
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <QCursor>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTableView>
 #include <QTest>
+#include <csignal>
+#include <string>
 
 #include "caption_progress_bar.h"
 #include "gui_test_base.h"
@@ -239,6 +245,118 @@ TEST_F(GuiTest, MessageBoxesShowTheirWholeTitleInTheWindowsFont) {
     EXPECT_GE(box->width(), QFontMetrics(bold).horizontalAdvance(r.title) + kTitleBarButtons)
         << r.title;
   }
+}
+
+TEST_F(GuiTest, NamedPipesAtStartUpAreReportedNotWaitedFor) {
+  const QString ini = QString::fromStdString(dir_.file("config/Kelvarin.ini"));
+  QDir().mkpath(QString::fromStdString(dir_.file("config")));
+  QDir().mkpath(programFile("x"));
+  for (const QString& path : {ini, programFile("HAND-M.CUR"), programFile("x/o.cjs")})
+    ASSERT_EQ(mkfifo(path.toLocal8Bit().constData(), 0600), 0) << path.toStdString();
+  prompt
+      .expectErrorReport("Cannot load the skin " + programFile("x/o.cjs") +
+                         ": it is a named pipe, not a regular file")
+      .expectErrorReport("Cannot read the hand pointer " + programFile("HAND-M.CUR") +
+                         ": it is a named pipe, not a regular file")
+      .expectMessage(QStringLiteral("The settings file %1 could not be read. Quorvane starts "
+                                    "with its default settings; the unreadable file was kept "
+                                    "as %1.unreadable.")
+                         .arg(ini));
+  Form1& f = start();
+  EXPECT_FALSE(f.skinApplied());
+  EXPECT_FALSE(f.pointer().hasHandImage());
+  EXPECT_TRUE(QFileInfo(ini + ".unreadable").exists());
+  f.zipList().append("03053");
+  f.close();  // the list is saved in a new file
+  EXPECT_EQ(stored("Zip Codes"), "03053;");
+}
+
+TEST_F(GuiTest, SkinsThatCannotBeUsedSayWhy) {
+  QDir().mkpath(programFile("x"));
+  const QString picture = tempFile("arrow.png");
+  ASSERT_EQ(mkfifo(picture.toLocal8Bit().constData(), 0600), 0);
+  struct Case {
+    std::string sheet;
+    QString report;
+  };
+  const Case cases[] = {
+      {"QRadioButton::indicator { image: url( \"" + picture.toStdString() + "\" ); }",
+       "the picture " + picture + " it names is a named pipe, not a regular file"},
+      {"QPushButton { border-image: url(" + picture.toStdString() + "); }",
+       "the picture " + picture + " it names is a named pipe, not a regular file"},
+      {"QPushButton { color: red; }\n" + std::string(4 << 20, ' '),
+       ": at 4194332 bytes it is too large for a style sheet (at most 4194304 bytes, 4 MB)"},
+  };
+  for (const auto& c : cases) {
+    write_file(programFile("x/o.cjs").toStdString(), c.sheet);
+    prompt.expectErrorReport(c.report);
+    Form1 window(Form1Environment{program_folder_, {}, {}, {}, {}});
+    window.Form_Load();
+    EXPECT_FALSE(window.skinApplied());
+  }
+  write_file(programFile("x/o.cjs").toStdString(),
+             "QPushButton { image: url(:/icons/none.png); border-image: url(" +
+                 tempFile("missing.png").toStdString() + "); }");
+  Form1 window(Form1Environment{program_folder_, {}, {}, {}, {}});
+  window.Form_Load();
+  EXPECT_TRUE(window.skinApplied());  // a picture that is not there is Qt's to pass over
+}
+
+TEST_F(GuiTest, ASettingsFileQtCannotParseIsSetAsideAtStartUp) {
+  // The list as a UTF-16 editor would save it.
+  const QString ini = QString::fromStdString(dir_.file("config/Kelvarin.ini"));
+  QDir().mkpath(QString::fromStdString(dir_.file("config")));
+  const std::u16string text = u"\uFEFF[Quorvane]\r\nZip Codes=03053;92018;\r\n";
+  const std::string bytes(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+  write_file(ini.toStdString(), bytes);
+  prompt.expectMessage(QStringLiteral("The settings file %1 could not be read. Quorvane starts "
+                                      "with its default settings; the unreadable file was kept "
+                                      "as %1.unreadable.")
+                           .arg(ini));
+  Form1& f = start();
+  f.zipList().append("60628");
+  f.close();  // saved without a report: no error report is expected
+  EXPECT_EQ(stored("Zip Codes"), "60628;");
+  QFile kept(ini + ".unreadable");
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll().toStdString(), bytes);
+}
+
+TEST_F(GuiTest, ASettingQtCannotWriteBackIsLeftOutAtStartUp) {
+  // Qt reads the key "Other/" but writes it as "Other\", which it cannot read: saved
+  // as it is, the next start would find the whole file unreadable.
+  const QString ini = QString::fromStdString(dir_.file("config/Kelvarin.ini"));
+  QDir().mkpath(QString::fromStdString(dir_.file("config")));
+  write_file(ini.toStdString(), "[Quorvane]\nOther/=1\nZip Codes=03053;\nOption4=True\n");
+  prompt.expectMessage(QStringLiteral("The settings file %1 holds settings that cannot be saved "
+                                      "again (Quorvane/Other/). Quorvane keeps the others; the "
+                                      "whole file was kept as %1.unreadable.")
+                           .arg(ini));
+  Form1& f = start();
+  EXPECT_EQ(entries(), std::vector<std::string>{"03053"});
+  EXPECT_TRUE(widget<QRadioButton>("Option4")->isChecked());
+  f.zipList().append("60628");
+  f.close();  // no error report
+  EXPECT_EQ(stored("Zip Codes"), "03053;60628;");
+  EXPECT_EQ(stored("Option4"), "True");
+}
+
+TEST_F(GuiTest, ASaveThatFailsGivesTheSystemsReason) {
+  Form1& f = start();
+  f.zipList().append(std::string(100000, '1'));
+  // A file size limit fails the write as a full disk would, with a reason of its own.
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  rlimit small = saved;
+  small.rlim_cur = 50000;
+  const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  prompt.expectErrorReport("Cannot save the zip code list to " +
+                           QString::fromStdString(dir_.file("config/Kelvarin.ini")) +
+                           ": File too large");
+  f.close();
+  setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, old_handler);
 }
 
 TEST_F(GuiTest, ApplicationTitleDropsWordsPast40Characters) {
