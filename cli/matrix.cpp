@@ -82,11 +82,14 @@ int matrix(const MatrixSettings& s) {
                                               });
   batch.reset();
   out.flush();
-  NotFoundSummary not_found;
-  for (std::size_t i : unplaced) not_found.add(zips[i]);
-  if (!not_found.empty()) report(not_found.text());
+  const bool empty_cells = some_cell_empty(zips, unplaced);
+  if (empty_cells) {
+    NotFoundSummary not_found;
+    for (std::size_t i : unplaced) not_found.add(zips[i]);
+    report(not_found.text());
+  }
   if (!inputs_read) return kError;
-  return some_cell_empty(zips, unplaced) ? kSomeWithout : kAllDistances;
+  return empty_cells ? kSomeWithout : kAllDistances;
 }
 
 }  // namespace quorvane::cli
