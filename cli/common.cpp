@@ -55,10 +55,11 @@ void add_measure_options(CLI::App& command, Settings& s) {
       ->check(CLI::IsMember({"mi", "km"}));
 }
 
-void add_format_option(CLI::App& command, std::string& format, const std::string& csv_columns) {
+void add_format_option(CLI::App& command, std::string& format, const std::string& lines,
+                       const std::string& csv) {
   command
       .add_option("--format", format,
-                  "lines: one result a line (the default); csv: " + csv_columns + ", RFC 4180")
+                  "lines: " + lines + " (the default); csv: " + csv + ", RFC 4180 (CR LF)")
       ->check(CLI::IsMember({"lines", "csv"}));
 }
 

@@ -33,8 +33,9 @@ void add_database_options(CLI::App& command, Settings& s);
 void add_compare_options(CLI::App& command, Settings& s, bool worded);
 // --method and --units alone, for a command that reads both tables.
 void add_measure_options(CLI::App& command, Settings& s);
-// --format lines|csv.
-void add_format_option(CLI::App& command, std::string& format, const std::string& csv_columns);
+// --format lines|csv, each described.
+void add_format_option(CLI::App& command, std::string& format, const std::string& lines,
+                       const std::string& csv);
 
 // Accepts a finite number from `low` to `high`, both included; `what` names the range
 // in the message ("at least 0").

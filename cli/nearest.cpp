@@ -24,7 +24,8 @@ CLI::App* add_nearest_command(CLI::App& app, NearestSettings& s) {
   cmd->add_option("--count", s.count, "How many zip codes (default 10)")
       ->type_name("N")
       ->check(count_at_least_one());
-  add_format_option(*cmd, s.format, "zip,lat,lon,miles (zip,lat,lon,km with --units km)");
+  add_format_option(*cmd, s.format, "\"ZIP: DISTANCE miles\"",
+                    "zip,lat,lon,miles (zip,lat,lon,km with --units km)");
   add_compare_options(*cmd, s.common, false);
   return cmd;
 }

@@ -93,8 +93,10 @@ CLI::App* add_tables_command(CLI::App& app, TablesSettings& s) {
       ->type_name("MILES")
       ->check(number_from_to(0, std::numeric_limits<double>::max(), "of at least 0"));
   add_format_option(*cmd, s.format,
-                    "kind,zip,lat2012,lon2012,lat2016,lon2016,miles, kind one of moved, "
-                    "only-2012, only-2016, unplaced-2012, unplaced-2016");
+                    "a section for each kind, headed by its title and count, with a zip code "
+                    "a line",
+                    "kind,zip,lat2012,lon2012,lat2016,lon2016,miles (km with --units km), a kind "
+                    "of moved, only-2012, only-2016, unplaced-2012 or unplaced-2016");
   add_database_options(*cmd, s.common);
   add_measure_options(*cmd, s.common);
   return cmd;

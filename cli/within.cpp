@@ -16,7 +16,8 @@ CLI::App* add_within_command(CLI::App& app, WithinSettings& s) {
       ->required()
       ->type_name("")
       ->check(number_from_to(0, std::numeric_limits<double>::max(), "of at least 0"));
-  add_format_option(*cmd, s.format, "zip1,zip2,miles,status as run writes it");
+  add_format_option(*cmd, s.format, "run's result lines",
+                    "zip1,zip2,miles,status as run writes it");
   add_compare_options(*cmd, s.common, true);
   return cmd;
 }
