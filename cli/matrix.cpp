@@ -67,8 +67,8 @@ int matrix(const MatrixSettings& s) {
     zips = matrix_rows(s, inputs_read);
   } catch (const TooManyRows&) {
     report("The list has more than " + std::to_string(kMaxMatrixRows) +
-           " numeric entries, the most a matrix takes; split it and run a matrix per part, "
-           "or use run --reference");
+           " numeric entries, the most a matrix takes (400 million cells); "
+           "run --reference compares a longer list with one zip code at a time");
     return kError;
   }
   if (zips.empty()) return inputs_read ? kAllDistances : kError;
