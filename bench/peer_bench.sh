@@ -15,7 +15,9 @@
 #   PEER_SCRATCH      scratch folder (default /tmp/quorvane-peer-bench)
 # OURS_ENGINE must print `pairs_per_second N`; OURS_WITHIN prints `queries_per_second N`
 # (and `median_query_ms X`) or is timed from outside; OURS_RUN writes its lines to
-# standard output and is timed from outside.
+# standard output and is timed from outside. The within workload then times
+# `quorvane-cli within`, one process per centre, for the first $WITHIN_CLI_CENTRES
+# centres (default 100), as a second figure of ours.
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -180,6 +182,20 @@ bench_within() {
     ratios+=("$(calc "$ours / $peer" 4)")
   done
   echo "median ours/peer: $(calc "$(median "${ratios[@]}")" 2)"
+  bench_within_cli
+}
+
+# A second figure: quorvane-cli within, one process per centre, timed from outside, so
+# each query pays for the program's start, the table's load and the index's build.
+bench_within_cli() {
+  local cli=$bin/quorvane-cli n=${WITHIN_CLI_CENTRES:-100} c t0 t1
+  ours_ready "$cli" "" within > /dev/null || return 0
+  t0=$(now)
+  while read -r c; do
+    "$cli" within "$c" "$miles" > /dev/null || (($? == 1)) || die "ours failed: $cli within $c $miles"
+  done < <(head -n "$n" "$centres_file")
+  t1=$(now)
+  echo "quorvane-cli within, one process per centre (first $n centres): $(calc "$n / ($t1 - $t0)" 1) queries/s"
 }
 
 what=${1:-all}

@@ -2,7 +2,9 @@
 
 #include <sys/stat.h>
 
+#include <charconv>
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 
@@ -46,14 +48,48 @@ void add_database_options(CLI::App& command, Settings& s) {
       ->type_name("PATH");
 }
 
-void add_compare_options(CLI::App& command, Settings& s, bool worded) {
-  add_database_options(command, s);
-  command.add_option("--database", s.database, "The table: 2016 (default) or 2012")
-      ->check(CLI::IsMember({"2016", "2012"}));
+void add_measure_options(CLI::App& command, Settings& s) {
   command.add_option("--method", s.method, kGeodesicNote)
       ->check(CLI::IsMember({"sphere", "geodesic"}));
   command.add_option("--units", s.units, "Statute miles (mi, the default) or kilometres (km)")
       ->check(CLI::IsMember({"mi", "km"}));
+}
+
+void add_format_option(CLI::App& command, std::string& format, const std::string& lines,
+                       const std::string& csv) {
+  command
+      .add_option("--format", format,
+                  "lines: " + lines + " (the default); csv: " + csv + ", RFC 4180 (CR LF)")
+      ->check(CLI::IsMember({"lines", "csv"}));
+}
+
+CLI::Validator number_from_to(double low, double high, const std::string& what) {
+  return CLI::Validator(
+      [=](std::string& text) -> std::string {
+        double v = 0;
+        if (CLI::detail::lexical_cast(text, v) && std::isfinite(v) && v >= low && v <= high)
+          return {};
+        return "Must be a finite number " + what + ".";
+      },
+      "", "");
+}
+
+CLI::Validator count_at_least_one() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        std::size_t v = 0;
+        const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+        if (r.ec == std::errc() && r.ptr == text.data() + text.size() && v >= 1) return {};
+        return "Must be a whole number of at least 1.";
+      },
+      "", "");
+}
+
+void add_compare_options(CLI::App& command, Settings& s, bool worded) {
+  add_database_options(command, s);
+  command.add_option("--database", s.database, "The table: 2016 (default) or 2012")
+      ->check(CLI::IsMember({"2016", "2012"}));
+  add_measure_options(command, s);
   if (worded)
     command
         .add_option("--wording", s.wording,

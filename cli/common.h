@@ -31,6 +31,17 @@ struct Settings {
 // --db (and QUORVANE_DB), then --database, --method and --units; --wording when `worded`.
 void add_database_options(CLI::App& command, Settings& s);
 void add_compare_options(CLI::App& command, Settings& s, bool worded);
+// --method and --units alone, for a command that reads both tables.
+void add_measure_options(CLI::App& command, Settings& s);
+// --format lines|csv, each described.
+void add_format_option(CLI::App& command, std::string& format, const std::string& lines,
+                       const std::string& csv);
+
+// Accepts a finite number from `low` to `high`, both included; `what` names the range
+// in the message ("at least 0").
+CLI::Validator number_from_to(double low, double high, const std::string& what);
+// Accepts a count: decimal digits, at least 1.
+CLI::Validator count_at_least_one();
 
 // The separators of the user's locale, as the window reads them; numbers inside the
 // program are then read and written the C way whatever the locale.

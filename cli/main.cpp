@@ -1,13 +1,19 @@
 // quorvane-cli: the distance engine for scripts, pipelines and batch jobs.
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <sstream>
+#include <utility>
 
 #include "common.h"
 #include "distance.h"
 #include "error_trap.h"
 #include "info.h"
+#include "matrix.h"
+#include "nearest.h"
 #include "output.h"
 #include "run.h"
+#include "tables.h"
+#include "within.h"
 
 namespace {
 
@@ -15,7 +21,7 @@ using namespace quorvane::cli;
 
 constexpr const char* kFooter =
     "Results go to standard output, messages to standard error. Exit status: 0 every "
-    "comparison had a distance, 1 some had none, 2 a usage error, an unreadable database "
+    "answer had a distance, 1 some had none, 2 a usage error, an unreadable database "
     "or input, or a failure to write the results. See quorvane-cli(1).";
 
 // Help and version texts go through the same checked writes as results; a usage error
@@ -44,26 +50,34 @@ int main(int argc, char** argv) {
   app.footer(kFooter);
   RunSettings run_settings;
   DistanceSettings distance_settings;
+  WithinSettings within_settings;
+  NearestSettings nearest_settings;
+  MatrixSettings matrix_settings;
+  TablesSettings tables_settings;
   Settings info_settings;
-  CLI::App* run_cmd = add_run_command(app, run_settings);
-  CLI::App* distance_cmd = add_distance_command(app, distance_settings);
-  CLI::App* info_cmd = add_info_command(app, info_settings);
+  for (Settings* s : {&run_settings.common, &distance_settings.common, &within_settings.common,
+                      &nearest_settings.common, &matrix_settings.common, &tables_settings.common})
+    s->separators = separators;
+  const std::pair<CLI::App*, std::function<int()>> commands[] = {
+      {add_run_command(app, run_settings), [&] { return run(run_settings); }},
+      {add_distance_command(app, distance_settings), [&] { return distance(distance_settings); }},
+      {add_within_command(app, within_settings), [&] { return within(within_settings); }},
+      {add_nearest_command(app, nearest_settings), [&] { return nearest(nearest_settings); }},
+      {add_matrix_command(app, matrix_settings), [&] { return matrix(matrix_settings); }},
+      {add_tables_command(app, tables_settings), [&] { return tables(tables_settings); }},
+      {add_info_command(app, info_settings), [&] { return info(info_settings); }},
+  };
   try {
     try {
       app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
       return parse_failed(app, e);
     }
-    if (run_cmd->parsed()) {
-      run_settings.common.separators = separators;
-      return run(run_settings);
-    }
-    if (distance_cmd->parsed()) {
-      distance_settings.common.separators = separators;
-      return distance(distance_settings);
-    }
-    if (info_cmd->parsed()) return info(info_settings);
-    report("A command is needed: run, distance or info (quorvane-cli --help tells more)");
+    for (const auto& [command, action] : commands)
+      if (command->parsed()) return action();
+    report(
+        "A command is needed: run, distance, within, nearest, matrix, tables or info "
+        "(quorvane-cli --help tells more)");
     return kError;
   } catch (const OutputFailed&) {
     return kError;

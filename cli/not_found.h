@@ -13,12 +13,11 @@ class NotFoundSummary {
  public:
   // Takes the engine's list ("a, b, c", repeats kept) and empties it.
   void take(std::string& zips);
+  void add(std::string_view zip);
   bool empty() const { return distinct_ == 0; }
   std::string text() const;
 
  private:
-  void add(std::string_view zip);
-
   static constexpr std::size_t kNamed = 10;            // zip codes named in the message
   static constexpr std::size_t kRemembered = 1 << 16;  // counted apart, at most
   std::unordered_set<std::string> seen_;

@@ -68,7 +68,14 @@ class MatrixRows {
         append_distance_text(out, d, ".");
       }
     }
-    out += '\n';
+    out += "\r\n";
+  }
+
+  std::vector<std::size_t> unplaced() const {
+    std::vector<std::size_t> out;
+    for (std::size_t i = 0; i < entries_.size(); ++i)
+      if (!entries_[i].found) out.push_back(i);
+    return out;
   }
 
  private:
@@ -84,15 +91,16 @@ unsigned thread_count(const MatrixOptions& options) {
 
 }  // namespace
 
-void write_distance_matrix(const ZipTable& table, std::span<const std::string> zips,
-                           const MatrixOptions& options, const TextSink& sink) {
+std::vector<std::size_t> write_distance_matrix(const ZipTable& table,
+                                               std::span<const std::string> zips,
+                                               const MatrixOptions& options, const TextSink& sink) {
   const MatrixRows rows(zips, look_up(table, zips, options.use2016), options);
   std::string header;
   for (const std::string& zip : zips) {
     header += ',';
     append_csv_field(header, zip);
   }
-  header += '\n';
+  header += "\r\n";
   sink(header);
 
   // Blocks of rows bound the memory held for output that is not written yet.
@@ -112,6 +120,7 @@ void write_distance_matrix(const ZipTable& table, std::span<const std::string> z
     for (std::thread& h : helpers) h.join();
     for (const std::string& text : texts) sink(text);
   }
+  return rows.unplaced();
 }
 
 }  // namespace quorvane

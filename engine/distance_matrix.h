@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "zip_distance.h"
 #include "zip_table.h"
@@ -25,9 +26,11 @@ using TextSink = std::function<void(std::string_view)>;
 // The first row and column hold the zip codes (the first cell is empty); a cell holds
 // the distance as a comparison of the two would give it, in the engine's distance text
 // with a '.' separator, or nothing when a zip code has no position. A zip code's cell
-// with itself (the same text) is 0. Lines end in '\n'.
-void write_distance_matrix(const ZipTable& table, std::span<const std::string> zips,
-                           const MatrixOptions& options, const TextSink& sink);
+// with itself (the same text) is 0. RFC 4180: every line ends in CR LF.
+// Returns the positions in `zips` of the zip codes without a position, in order.
+std::vector<std::size_t> write_distance_matrix(const ZipTable& table,
+                                               std::span<const std::string> zips,
+                                               const MatrixOptions& options, const TextSink& sink);
 
 // Appends a CSV field, quoted when it holds a comma, a quote or a line break.
 void append_csv_field(std::string& out, std::string_view field);

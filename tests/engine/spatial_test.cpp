@@ -173,7 +173,7 @@ std::string compared_matrix(ZipDistance& engine, const std::vector<std::string>&
                             const CompareOptions& options) {
   std::string text;
   for (const auto& z : zips) text += "," + z;
-  text += '\n';
+  text += "\r\n";
   for (const auto& a : zips) {
     text += a;
     for (const auto& b : zips) {
@@ -183,7 +183,7 @@ std::string compared_matrix(ZipDistance& engine, const std::vector<std::string>&
       text += ',';
       if (r.status == PairStatus::Distance) text += distance_text(r.distance, ".");
     }
-    text += '\n';
+    text += "\r\n";
   }
   return text;
 }
@@ -217,7 +217,7 @@ TEST(DistanceMatrix, SymmetricWithZerosOnTheDiagonal) {
   const std::vector<std::string> zips = {"03053", "3053", "92018", "34001", "nope", "60628"};
   const std::string text = matrix(*table, zips, {false, Method::Geodesic, Units::Miles, 2});
   std::vector<std::vector<std::string>> cells;
-  for (std::size_t p = 0, e; (e = text.find('\n', p)) != std::string::npos; p = e + 1) {
+  for (std::size_t p = 0, e; (e = text.find("\r\n", p)) != std::string::npos; p = e + 2) {
     cells.emplace_back();
     for (std::size_t q = p, c;; q = c + 1) {
       c = std::min(text.find(',', q), e);
@@ -233,6 +233,9 @@ TEST(DistanceMatrix, SymmetricWithZerosOnTheDiagonal) {
   EXPECT_NE(cells[1][3], "");
   EXPECT_EQ(cells[1][4], "");  // 34001 has zero coordinates
   EXPECT_EQ(cells[5][6], "");  // not a number in the 2012 table
+  const auto unplaced = write_distance_matrix(
+      *table, zips, {false, Method::Sphere, Units::Miles, 1}, [](std::string_view) {});
+  EXPECT_EQ(unplaced, (std::vector<std::size_t>{3, 4}));
 }
 
 TEST(DistanceMatrix, QuotesFieldsThatNeedIt) {

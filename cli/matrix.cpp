@@ -1,0 +1,95 @@
+#include "matrix.h"
+
+#include <algorithm>
+#include <optional>
+
+#include "distance_matrix.h"
+#include "input.h"
+#include "not_found.h"
+#include "output.h"
+#include "text.h"
+
+namespace quorvane::cli {
+namespace {
+
+struct TooManyRows {};
+
+// The rows of the matrix: every entry that passes run's numeric test, cut to its zip
+// code; the others are left out, as they start no comparison in a run.
+std::vector<std::string> matrix_rows(const MatrixSettings& s, bool& inputs_read) {
+  const Separators& sep = s.common.separators;
+  std::vector<std::string> zips;
+  inputs_read = read_inputs(
+      s.files,
+      [&](std::string_view e) {
+        if (!is_numeric(e, sep.decimal, sep.group)) return;
+        if (zips.size() == kMaxMatrixRows) throw TooManyRows{};
+        zips.push_back(zip_of_entry(e));
+      },
+      [] {});
+  return zips;
+}
+
+// Some cell is empty when a zip code without a position meets one of another text.
+bool some_cell_empty(const std::vector<std::string>& zips,
+                     const std::vector<std::size_t>& unplaced) {
+  if (unplaced.empty()) return false;
+  return std::any_of(zips.begin(), zips.end(),
+                     [&](const std::string& z) { return z != zips.front(); });
+}
+
+}  // namespace
+
+CLI::App* add_matrix_command(CLI::App& app, MatrixSettings& s) {
+  CLI::App* cmd =
+      app.add_subcommand("matrix",
+                         "Writes the distances between every two entries of a list as a CSV matrix "
+                         "(at most 20,000 entries).");
+  cmd->add_option("FILE", s.files,
+                  "List files read as run reads them; none or - reads standard input. Each "
+                  "numeric entry is a row and a column")
+      ->type_name("");
+  add_compare_options(*cmd, s.common, false);
+  return cmd;
+}
+
+int matrix(const MatrixSettings& s) {
+  const std::string db = s.common.database_path();
+  if (!check_inputs(s.files) || !check_database(db)) return kError;
+  const CompareOptions options = s.common.compare();
+  ZipDistance engine(db);
+  std::optional<ZipDistance::Batch> batch(std::in_place, engine);
+  if (!table_readable(engine, options.use2016)) return kError;
+
+  bool inputs_read = true;
+  std::vector<std::string> zips;
+  try {
+    zips = matrix_rows(s, inputs_read);
+  } catch (const TooManyRows&) {
+    report("The list has more than " + std::to_string(kMaxMatrixRows) +
+           " numeric entries, the most a matrix takes (400 million cells); "
+           "run --reference compares a longer list with one zip code at a time");
+    return kError;
+  }
+  if (zips.empty()) return inputs_read ? kAllDistances : kError;
+
+  Output out;
+  const MatrixOptions matrix_options{options.use2016, options.method, options.units, 0};
+  const auto unplaced = write_distance_matrix(*engine.store().table(options.use2016), zips,
+                                              matrix_options, [&](std::string_view rows) {
+                                                out.text() += rows;
+                                                out.maybe_flush();
+                                              });
+  batch.reset();
+  out.flush();
+  const bool empty_cells = some_cell_empty(zips, unplaced);
+  if (empty_cells) {
+    NotFoundSummary not_found;
+    for (std::size_t i : unplaced) not_found.add(zips[i]);
+    report(not_found.text());
+  }
+  if (!inputs_read) return kError;
+  return empty_cells ? kSomeWithout : kAllDistances;
+}
+
+}  // namespace quorvane::cli

@@ -1,0 +1,21 @@
+#pragma once
+// quorvane-cli nearest LAT LON: the zip codes nearest to a point, nearest first.
+#include <CLI/CLI.hpp>
+#include <cstddef>
+#include <string>
+
+#include "common.h"
+
+namespace quorvane::cli {
+
+struct NearestSettings {
+  Settings common;
+  double lat = 0, lon = 0;
+  std::size_t count = 10;
+  std::string format = "lines";
+};
+
+CLI::App* add_nearest_command(CLI::App& app, NearestSettings& s);
+int nearest(const NearestSettings& s);
+
+}  // namespace quorvane::cli

@@ -1,0 +1,135 @@
+#include "tables.h"
+
+#include <limits>
+#include <optional>
+
+#include "coordinates.h"
+#include "distance_matrix.h"
+#include "output.h"
+#include "table_diff.h"
+#include "text.h"
+
+namespace quorvane::cli {
+namespace {
+
+struct Section {
+  const char* kind;   // the csv's kind column
+  std::string title;  // the heading of the lines format
+  const std::vector<std::string>* zips;
+};
+
+std::string limit_text(double limit, Units units) {
+  if (units == Units::Kilometres) return number_text(limit) + " km";
+  return number_text(limit) + (limit == 1 ? " mile" : " miles");
+}
+
+void write_lines(const TableDiff& diff, const std::vector<Section>& lists, const Settings& s,
+                 double limit, Output& out) {
+  const CompareOptions o = s.compare();
+  std::string& text = out.text();
+  text +=
+      "Zip codes more than " + limit_text(limit, o.units) +
+      " apart in the 2012 and 2016 tables, largest first: " + std::to_string(diff.moved.size()) +
+      "\n";
+  for (const MovedZip& m : diff.moved) {
+    text += m.zip + ": ";
+    append_distance_text(text, m.distance, s.separators.decimal);
+    text += unit_word(o.units);
+    text += ", from ";
+    append_coordinates(text, m.lat2012, m.lon2012, " ");
+    text += " (2012) to ";
+    append_coordinates(text, m.lat2016, m.lon2016, " ");
+    text += " (2016)\n";
+    out.maybe_flush();
+  }
+  for (const Section& list : lists) {
+    text += "\n" + list.title + ": " + std::to_string(list.zips->size()) + "\n";
+    for (const std::string& zip : *list.zips) {
+      text += zip + "\n";
+      out.maybe_flush();
+    }
+  }
+}
+
+void write_csv(const TableDiff& diff, const std::vector<Section>& lists, Units units, Output& out) {
+  std::string& text = out.text();
+  text += "kind,zip,lat2012,lon2012,lat2016,lon2016,";
+  text += unit_column(units);
+  text += "\r\n";
+  for (const MovedZip& m : diff.moved) {
+    text += "moved,";
+    append_csv_field(text, m.zip);
+    text += ',';
+    append_coordinates(text, m.lat2012, m.lon2012, ",");
+    text += ',';
+    append_coordinates(text, m.lat2016, m.lon2016, ",");
+    text += ',';
+    append_distance_text(text, m.distance, ".");
+    text += "\r\n";
+    out.maybe_flush();
+  }
+  for (const Section& list : lists) {
+    for (const std::string& zip : *list.zips) {
+      text += list.kind;
+      text += ',';
+      append_csv_field(text, zip);
+      text += ",,,,,\r\n";
+      out.maybe_flush();
+    }
+  }
+}
+
+}  // namespace
+
+CLI::App* add_tables_command(CLI::App& app, TablesSettings& s) {
+  CLI::App* cmd = app.add_subcommand(
+      "tables",
+      "Cross-checks the 2012 and 2016 tables: zip codes that moved, that only one has, and "
+      "that have no position in one.");
+  cmd->add_option("--differ", s.differ,
+                  "Lists the zip codes whose positions lie more than this far apart (in km "
+                  "with --units km)")
+      ->required()
+      ->type_name("MILES")
+      ->check(number_from_to(0, std::numeric_limits<double>::max(), "of at least 0"));
+  add_format_option(*cmd, s.format,
+                    "a section for each kind, headed by its title and count, with a zip code "
+                    "a line",
+                    "kind,zip,lat2012,lon2012,lat2016,lon2016,miles (km with --units km), a kind "
+                    "of moved, only-2012, only-2016, unplaced-2012 or unplaced-2016");
+  add_database_options(*cmd, s.common);
+  add_measure_options(*cmd, s.common);
+  return cmd;
+}
+
+int tables(const TablesSettings& s) {
+  const std::string db = s.common.database_path();
+  if (!check_database(db)) return kError;
+  const CompareOptions options = s.common.compare();
+  ZipDistance engine(db);
+  std::optional<ZipDistance::Batch> batch(std::in_place, engine);
+  if (!table_readable(engine, false) || !table_readable(engine, true)) return kError;
+  const TableDiff diff = diff_tables(*engine.store().table(false), *engine.store().table(true),
+                                     s.differ, options.method, options.units);
+  batch.reset();
+
+  const std::vector<Section> lists = {
+      {"only-2012", "Zip codes only in the 2012 table", &diff.only2012},
+      {"only-2016", "Zip codes only in the 2016 table", &diff.only2016},
+      {"unplaced-2012",
+       "Zip codes without a position (zero or unreadable coordinates) in the 2012 table",
+       &diff.unplaced2012},
+      {"unplaced-2016",
+       "Zip codes without a position (zero or unreadable coordinates) in the 2016 table",
+       &diff.unplaced2016},
+  };
+  Output out;
+  if (s.format == "csv")
+    write_csv(diff, lists, options.units, out);
+  else
+    write_lines(diff, lists, s.common, s.differ, out);
+  out.flush();
+  return kAllDistances;
+}
+
+}  // namespace quorvane::cli
