@@ -15,7 +15,7 @@ namespace {
 #if defined(__SANITIZE_ADDRESS__)
 constexpr std::size_t kRandomPairs = 200000;  // the sanitizers are slow; CI runs both builds
 #else
-constexpr std::size_t kRandomPairs = 2500000;  // per table, twice: 10 million in all
+constexpr std::size_t kRandomPairs = 5000000;  // per table: 10 million in all
 #endif
 
 struct Usable {
