@@ -2,7 +2,7 @@
 // reads its database and says what it found (see start_up_check.h).
 #include <QApplication>
 
-#include "form1.h"
+#include "main_window.h"
 #include "prompt.h"
 #include "start_up_check.h"
 
@@ -16,11 +16,11 @@ int main(int argc, char** argv) {
   quorvane::PrintedPrompt printed;
   if (check) quorvane::Prompt::install(&printed);
   quorvane::install_trap_reporter();
-  auto env = quorvane::Form1Environment::desktop(QApplication::applicationDirPath());
+  auto env = quorvane::MainWindowEnvironment::desktop(QApplication::applicationDirPath());
   if (check) env.openUrl = nullptr;  // a check opens no web page
-  quorvane::Form1 window(std::move(env));
+  quorvane::MainWindow window(std::move(env));
   quorvane::set_dialog_parent(&window);
-  window.Form_Load();
+  window.startUp();
   window.show();
   if (check) {
     QApplication::processEvents();

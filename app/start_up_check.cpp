@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "form1.h"
+#include "main_window.h"
 
 namespace quorvane {
 
@@ -34,7 +34,7 @@ QString PrintedPrompt::saveFile(const QString& title, const QString&) {
   return {};
 }
 
-int start_up_check(Form1& window, const PrintedPrompt& prompt) {
+int start_up_check(MainWindow& window, const PrintedPrompt& prompt) {
   std::string line;
   {
     ZipDistance::Batch batch(window.engine());  // failures counted over it report at its end

@@ -8,7 +8,7 @@
 
 namespace quorvane {
 
-class Form1;
+class MainWindow;
 
 // Writes every message to the standard error and answers every question with nothing.
 class PrintedPrompt : public Prompt {
@@ -27,6 +27,6 @@ class PrintedPrompt : public Prompt {
 
 // Prints what the started window found and returns the exit status: 0 when the database
 // gave a distance and nothing needed a message.
-int start_up_check(Form1& window, const PrintedPrompt& prompt);
+int start_up_check(MainWindow& window, const PrintedPrompt& prompt);
 
 }  // namespace quorvane

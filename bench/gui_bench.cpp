@@ -16,7 +16,7 @@
 #include <random>
 
 #include "clipboard.h"
-#include "form1.h"
+#include "main_window.h"
 #include "prompt.h"
 #include "text_export.h"
 #include "workbook.h"
@@ -65,7 +65,7 @@ double seconds(F&& f) {
   return t.nsecsElapsed() / 1e9;
 }
 
-void click(Form1& f, const char* name) {
+void click(MainWindow& f, const char* name) {
   f.findChild<QPushButton*>(name)->click();
 }
 
@@ -97,8 +97,8 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < n; ++i) out << zips[pick(rng)] << "\r\n";
   }
 
-  Form1 form(Form1Environment::desktop(QStringLiteral(QUORVANE_BIN_DIR)));
-  form.Form_Load();
+  MainWindow form(MainWindowEnvironment::desktop(QStringLiteral(QUORVANE_BIN_DIR)));
+  form.startUp();
   form.show();
   app.processEvents();
   const double rss0 = rss_mb();
@@ -146,7 +146,7 @@ int main(int argc, char** argv) {
   reset_peak();
   const double copy = seconds([&] {
     Yielder yield;
-    CopyListviewToClipboard(form.results(), yield);
+    copy_checked_rows(form.results(), yield);
   });
   std::printf("clipboard text of %zu rows: %.3f s, its peak %.0f MB over before\n",
               form.results().size(), copy, peak_mb() - before_copy);
@@ -174,13 +174,13 @@ int main(int argc, char** argv) {
   // Saving and restoring 100,000 entries through the settings store.
   for (std::size_t i = 0; i < 100000; ++i) form.zipList().append(zips[pick(rng)]);
   form.zipList().flush();
-  const double save = seconds([&] { form.Form_QueryUnload(); });
+  const double save = seconds([&] { form.saveZipCodeList(); });
   double restore = 0;
   std::size_t restored = 0;
   {
     restore = seconds([&] {
-      Form1 again(Form1Environment::desktop(QStringLiteral(QUORVANE_BIN_DIR)));
-      again.Form_Load();
+      MainWindow again(MainWindowEnvironment::desktop(QStringLiteral(QUORVANE_BIN_DIR)));
+      again.startUp();
       restored = again.zipList().size();
     });
   }

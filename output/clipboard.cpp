@@ -76,21 +76,21 @@ std::string clipboard_text(const ListSource& list, Yielder& yield) {
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
 }
 
-void CopyListviewToClipboard(const ListSource& list, Yielder& yield) {
+void copy_checked_rows(const ListSource& list, Yielder& yield) {
   if (list.rows() == 0) return;
   const QByteArray text = clipboard_bytes(list, yield);
-  ClearClipboard();
+  clear_clipboard();
   set_clipboard_utf8(text);
 }
 
 // Qt's clipboard reports no failure of its own; on X11 and Wayland it owns the
 // selection itself, so a single attempt is all there is. The retry bound stays for
 // platforms whose clipboard can be held open by another program.
-void ClearClipboard() {
+void clear_clipboard() {
   if (auto* cb = QGuiApplication::clipboard()) cb->clear();
 }
 
-bool SetClipboardText(const QString& text, int format) {
+bool set_clipboard_text(const QString& text, int format) {
   QClipboard* cb = QGuiApplication::clipboard();
   if (!cb) return false;
   if (format == 0) {

@@ -15,11 +15,11 @@ std::string clipboard_text(const ListSource& list, Yielder& yield);
 
 // Puts the checked rows on the clipboard; an empty list leaves the clipboard alone, and
 // so does a list that changes before its text is complete (ListChanged is thrown).
-void CopyListviewToClipboard(const ListSource& list, Yielder& yield);
+void copy_checked_rows(const ListSource& list, Yielder& yield);
 
 // Empty the clipboard / set its text, retrying a clipboard another program holds.
 // Format 0 is plain text; another number names a MIME type registered for it.
-void ClearClipboard();
-bool SetClipboardText(const QString& text, int format);
+void clear_clipboard();
+bool set_clipboard_text(const QString& text, int format);
 
 }  // namespace quorvane

@@ -215,8 +215,8 @@ class ResultFile {
 
 }  // namespace
 
-bool SaveListviewProperlySpaced(const ListSource& list, const QString& path, Progress* progress,
-                                Yielder& yield) {
+bool save_aligned_text(const ListSource& list, const QString& path, Progress* progress,
+                       Yielder& yield) {
   Trap trap("Main", "SaveListviewProperlySpaced");
   const QString caption =
       "Writing file: " + QString::fromStdString(std::string(file_name_part(path.toStdString())));

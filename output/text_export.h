@@ -22,7 +22,7 @@ bool write_spaced(const ListSource& list, QIODevice& out, Progress* progress,
 // while it is written are each reported once through the error trap; then nothing of the
 // new file is left behind and an existing file keeps its bytes. Returns true when the
 // file was written.
-bool SaveListviewProperlySpaced(const ListSource& list, const QString& path, Progress* progress,
-                                Yielder& yield);
+bool save_aligned_text(const ListSource& list, const QString& path, Progress* progress,
+                       Yielder& yield);
 
 }  // namespace quorvane

@@ -7,7 +7,7 @@
 #include <QScreen>
 #include <cstdio>
 
-#include "form1.h"
+#include "main_window.h"
 #include "start_up_check.h"
 
 namespace {
@@ -31,14 +31,14 @@ int main(int argc, char** argv) {
   quorvane::PrintedPrompt printed;
   quorvane::Prompt::install(&printed);
   quorvane::install_trap_reporter();
-  auto env = quorvane::Form1Environment::desktop(QString::fromLocal8Bit(argv[1]));
+  auto env = quorvane::MainWindowEnvironment::desktop(QString::fromLocal8Bit(argv[1]));
   env.openUrl = nullptr;
-  quorvane::Form1 window(std::move(env));
-  window.Form_Load();
+  quorvane::MainWindow window(std::move(env));
+  window.startUp();
   window.show();
   settle(300);
-  window.PushButton7_Click();
-  window.PushButton17_Click();
+  window.loadSample();
+  window.startRun();
   settle(500);
   const QPixmap picture = window.screen()->grabWindow(window.winId());
   // The run's closing "Done." is printed, not shown; a run without results is no picture.

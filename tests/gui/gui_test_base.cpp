@@ -60,8 +60,8 @@ void GuiTest::onPass(int pass, std::function<void()> action) {
   timer->start(0);
 }
 
-Form1& GuiTest::start() {
-  Form1Environment env;
+MainWindow& GuiTest::start() {
+  MainWindowEnvironment env;
   env.programFolder = program_folder_;
   env.maxListEntries = max_list_entries;
   env.drawOneToHundred = [this] { return draw; };
@@ -73,8 +73,8 @@ Form1& GuiTest::start() {
     sheet->fail_to_add = spreadsheet_fails;
     return sheet;
   };
-  window_ = std::make_unique<Form1>(std::move(env));
-  window_->Form_Load();
+  window_ = std::make_unique<MainWindow>(std::move(env));
+  window_->startUp();
   window_->show();
   return *window_;
 }

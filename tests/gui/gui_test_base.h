@@ -9,7 +9,7 @@
 #include <map>
 #include <memory>
 
-#include "form1.h"
+#include "main_window.h"
 #include "scripted_prompt.h"
 #include "test_db.h"
 
@@ -43,8 +43,8 @@ class GuiTest : public ::testing::Test {
   QString stored(const QString& key);
   bool isStored(const QString& key);
 
-  Form1& start();
-  Form1& form() { return *window_; }
+  MainWindow& start();
+  MainWindow& form() { return *window_; }
   template <class T>
   T* widget(const char* name) {
     T* w = window_->findChild<T*>(QLatin1String(name));
@@ -69,11 +69,11 @@ class GuiTest : public ::testing::Test {
   bool spreadsheet_fails = false;
   int spreadsheets_made = 0;
   int spreadsheets_shown = 0;
-  std::size_t max_list_entries = Form1Environment{}.maxListEntries;
+  std::size_t max_list_entries = MainWindowEnvironment{}.maxListEntries;
   std::map<std::pair<int, int>, std::string> sheet_cells;
 
  private:
-  std::unique_ptr<Form1> window_;
+  std::unique_ptr<MainWindow> window_;
 };
 
 }  // namespace quorvane::test

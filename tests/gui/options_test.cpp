@@ -80,7 +80,7 @@ TEST_F(GuiTest, LeavingTheReferenceBoxChecksItsFirstFiveCharacters) {
   for (const auto& r : rows) {
     text1->setText(r.text);
     if (r.refused) prompt.expectMessage("Must be numeric.");
-    form().Text1_LostFocus();
+    form().checkReferenceZip();
     prompt.verify();
     EXPECT_EQ(text1->text(), r.refused ? "" : r.text) << r.text;
     EXPECT_EQ(stored("Text1"), r.refused ? "" : r.text) << r.text;
@@ -174,7 +174,7 @@ TEST_F(GuiTest, DatabaseHelpButton) {
 }
 
 TEST_F(GuiTest, PointerOverButtonsAndSurfaces) {
-  Form1& f = start();
+  MainWindow& f = start();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
   const char* buttons[] = {"PushButton1",  "PushButton2", "PushButton3", "PushButton4",
                            "PushButton5",  "PushButton6", "PushButton7", "PushButton8",
@@ -204,7 +204,7 @@ TEST_F(GuiTest, PointerOverButtonsAndSurfaces) {
 }
 
 TEST_F(GuiTest, PointerFollowsRealMovesOverTheWindow) {
-  Form1& f = start();
+  MainWindow& f = start();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
   auto move_to = [&](const char* name) {
     move_over(std::string(name) == "Form1" ? &f : widget<QWidget>(name));

@@ -138,10 +138,10 @@ TEST_F(ResultsTest, ClearAndDoubleClick) {
   auto* view = widget<QTableView>("ListView2");
   view->setCurrentIndex(view->model()->index(1, 0));
   form().pointer().set(kPointerHourglass);
-  form().ListView2_DblClick();
+  form().removeSelectedResult();
   EXPECT_EQ(results().size(), 3u);
   form().pointer().set(kPointerArrow);
-  form().ListView2_DblClick();
+  form().removeSelectedResult();
   EXPECT_EQ(results(), (std::vector<std::string>{"one", "three"}));
   click("PushButton2");
   EXPECT_TRUE(results().empty());

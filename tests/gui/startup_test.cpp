@@ -20,7 +20,7 @@
 namespace quorvane::test {
 namespace {
 
-std::vector<bool> option_states(GuiTest* t, Form1& f) {
+std::vector<bool> option_states(GuiTest* t, MainWindow& f) {
   std::vector<bool> on;
   for (int n = 1; n <= 7; ++n)
     on.push_back(f.findChild<QRadioButton*>(QStringLiteral("Option%1").arg(n))->isChecked());
@@ -29,7 +29,7 @@ std::vector<bool> option_states(GuiTest* t, Form1& f) {
 }
 
 TEST_F(GuiTest, FirstStartWithAnEmptyStore) {
-  Form1& f = start();
+  MainWindow& f = start();
   EXPECT_EQ(f.windowTitle(), "Quorvane");
   EXPECT_EQ(option_states(this, f),
             (std::vector<bool>{true, false, true, false, false, false, true}));
@@ -72,7 +72,7 @@ TEST_F(GuiTest, RestoresOptionsAndReferenceText) {
   store("Option6", "true");
   store("Option7", "false");
   store("Text1", "abc");
-  Form1& f = start();
+  MainWindow& f = start();
   EXPECT_EQ(option_states(this, f),
             (std::vector<bool>{false, true, false, true, false, true, false}));
   EXPECT_TRUE(widget<QLineEdit>("Text1")->isEnabled());
@@ -82,7 +82,7 @@ TEST_F(GuiTest, RestoresOptionsAndReferenceText) {
 TEST_F(GuiTest, NeitherComparisonOptionStoredKeepsTheBoxEnabled) {
   store("Option1", "False");
   store("Option2", "False");
-  Form1& f = start();
+  MainWindow& f = start();
   EXPECT_FALSE(option_states(this, f)[0]);
   EXPECT_FALSE(option_states(this, f)[1]);
   EXPECT_TRUE(widget<QLineEdit>("Text1")->isEnabled());
@@ -92,7 +92,7 @@ TEST_F(GuiTest, UnreadableOptionValueIsReportedAtItsLine) {
   store("Option3", "maybe");
   store("Option4", "False");
   prompt.expectErrorReport("Brisholt2021/08/31.Form1.Form_Load at line 156");
-  Form1& f = start();
+  MainWindow& f = start();
   EXPECT_EQ(option_states(this, f),
             (std::vector<bool>{true, false, false, false, false, false, true}));
   EXPECT_TRUE(prompt.shown().first().startsWith("Type mismatch"));
@@ -100,7 +100,7 @@ TEST_F(GuiTest, UnreadableOptionValueIsReportedAtItsLine) {
 
 TEST_F(GuiTest, ClosingSavesTheList) {
   store("Zip Codes", "03053;");
-  Form1& f = start();
+  MainWindow& f = start();
   f.zipList().append(" 92018 ");
   f.zipList().append("a;b");
   f.close();
@@ -108,7 +108,7 @@ TEST_F(GuiTest, ClosingSavesTheList) {
 }
 
 TEST_F(GuiTest, ASettingsStoreThatCannotBeWrittenIsReportedAtClose) {
-  Form1& f = start();
+  MainWindow& f = start();
   f.zipList().append("03053");
   // Where the settings folder should be stands a file: nothing can be written there.
   const QString folder = QString::fromStdString(dir_.file("config"));
@@ -120,7 +120,7 @@ TEST_F(GuiTest, ASettingsStoreThatCannotBeWrittenIsReportedAtClose) {
 
 TEST_F(GuiTest, ClosingWithAnEmptyListStoresTheEmptyText) {
   store("Zip Codes", "03053;");
-  Form1& f = start();
+  MainWindow& f = start();
   click("PushButton1");
   f.close();
   EXPECT_TRUE(isStored("Zip Codes"));
@@ -135,7 +135,7 @@ TEST_F(GuiTest, HomePageOpensOnlyOnTheLuckyDraw) {
 }
 
 TEST_F(GuiTest, SkinAbsentKeepsTheWhiteLook) {
-  Form1& f = start();
+  MainWindow& f = start();
   EXPECT_FALSE(f.skinApplied());
   EXPECT_EQ(widget<QGroupBox>("Frame2")->palette().color(QPalette::Window), QColor(Qt::white));
   EXPECT_EQ(widget<QRadioButton>("Option4")->palette().color(QPalette::Window), QColor(Qt::white));
@@ -145,7 +145,7 @@ TEST_F(GuiTest, SkinAbsentKeepsTheWhiteLook) {
 TEST_F(GuiTest, SkinPresentIsApplied) {
   QDir().mkpath(programFile("x"));
   write_file(programFile("x/o.cjs").toStdString(), "QPushButton { color: #123456; }");
-  Form1& f = start();
+  MainWindow& f = start();
   EXPECT_TRUE(f.skinApplied());
   EXPECT_EQ(f.styleSheet(), "QPushButton { color: #123456; }");
   EXPECT_NE(widget<QGroupBox>("Frame1")->palette().color(QPalette::Window), QColor(Qt::white));
@@ -158,7 +158,7 @@ TEST_F(GuiTest, UnloadableSkinIsReportedOnceAndStartUpGoesOn) {
                                                                12));
   store("Zip Codes", "03053;");
   prompt.expectErrorReport("at line 102");
-  Form1& f = start();
+  MainWindow& f = start();
   EXPECT_FALSE(f.skinApplied());
   EXPECT_EQ(f.windowTitle(), "Quorvane");
   EXPECT_EQ(entries(), std::vector<std::string>{"03053"});
@@ -168,14 +168,14 @@ TEST_F(GuiTest, HandPointerFileIsLoadedOrReported) {
   QImage image(32, 32, QImage::Format_ARGB32);
   image.fill(Qt::black);
   ASSERT_TRUE(image.save(programFile("HAND-M.CUR"), "ICO"));
-  Form1& f = start();
+  MainWindow& f = start();
   EXPECT_TRUE(f.pointer().hasHandImage());
 }
 
 TEST_F(GuiTest, BrokenHandPointerFileIsReported) {
   write_file(programFile("HAND-M.CUR").toStdString(), "junk");
   prompt.expectErrorReport("at line 110");
-  Form1& f = start();
+  MainWindow& f = start();
   EXPECT_FALSE(f.pointer().hasHandImage());
   f.pointer().set(kPointerHand);
   EXPECT_EQ(f.cursor().shape(), Qt::PointingHandCursor);
@@ -189,7 +189,7 @@ TEST_F(GuiTest, UnreadableSettingsFileGivesDefaultsAndOneMessage) {
                                       "with its default settings; the unreadable file was kept "
                                       "as %1.unreadable.")
                            .arg(file));
-  Form1& f = start();
+  MainWindow& f = start();
   EXPECT_EQ(option_states(this, f),
             (std::vector<bool>{true, false, true, false, false, false, true}));
   click("Option4");
@@ -222,12 +222,12 @@ TEST_F(GuiTest, GarbageInTheSettingsIsOneReportPerValue) {
   write_file(dir_.file("config/Kelvarin.ini"),
              std::string("[Quorvane]\nOption1=\"unterminated\n\xff\xfe\0\0garbage\n", 40));
   prompt.expectErrorReport("at line 152");
-  Form1& f = start();
+  MainWindow& f = start();
   EXPECT_EQ(option_states(this, f)[2], true);
 }
 
 TEST_F(GuiTest, MessageBoxesShowTheirWholeTitleInTheWindowsFont) {
-  Form1& f = start();
+  MainWindow& f = start();
   struct Row {
     QMessageBox::Icon icon;
     const char* title;
@@ -262,7 +262,7 @@ TEST_F(GuiTest, NamedPipesAtStartUpAreReportedNotWaitedFor) {
                                     "with its default settings; the unreadable file was kept "
                                     "as %1.unreadable.")
                          .arg(ini));
-  Form1& f = start();
+  MainWindow& f = start();
   EXPECT_FALSE(f.skinApplied());
   EXPECT_FALSE(f.pointer().hasHandImage());
   EXPECT_TRUE(QFileInfo(ini + ".unreadable").exists());
@@ -290,15 +290,15 @@ TEST_F(GuiTest, SkinsThatCannotBeUsedSayWhy) {
   for (const auto& c : cases) {
     write_file(programFile("x/o.cjs").toStdString(), c.sheet);
     prompt.expectErrorReport(c.report);
-    Form1 window(Form1Environment{program_folder_, {}, {}, {}, {}});
-    window.Form_Load();
+    MainWindow window(MainWindowEnvironment{program_folder_, {}, {}, {}, {}});
+    window.startUp();
     EXPECT_FALSE(window.skinApplied());
   }
   write_file(programFile("x/o.cjs").toStdString(),
              "QPushButton { image: url(:/icons/none.png); border-image: url(" +
                  tempFile("missing.png").toStdString() + "); }");
-  Form1 window(Form1Environment{program_folder_, {}, {}, {}, {}});
-  window.Form_Load();
+  MainWindow window(MainWindowEnvironment{program_folder_, {}, {}, {}, {}});
+  window.startUp();
   EXPECT_TRUE(window.skinApplied());  // a picture that is not there is Qt's to pass over
 }
 
@@ -313,7 +313,7 @@ TEST_F(GuiTest, ASettingsFileQtCannotParseIsSetAsideAtStartUp) {
                                       "with its default settings; the unreadable file was kept "
                                       "as %1.unreadable.")
                            .arg(ini));
-  Form1& f = start();
+  MainWindow& f = start();
   f.zipList().append("60628");
   f.close();  // saved without a report: no error report is expected
   EXPECT_EQ(stored("Zip Codes"), "60628;");
@@ -332,7 +332,7 @@ TEST_F(GuiTest, ASettingQtCannotWriteBackIsLeftOutAtStartUp) {
                                       "again (Quorvane/Other/). Quorvane keeps the others; the "
                                       "whole file was kept as %1.unreadable.")
                            .arg(ini));
-  Form1& f = start();
+  MainWindow& f = start();
   EXPECT_EQ(entries(), std::vector<std::string>{"03053"});
   EXPECT_TRUE(widget<QRadioButton>("Option4")->isChecked());
   f.zipList().append("60628");
@@ -342,7 +342,7 @@ TEST_F(GuiTest, ASettingQtCannotWriteBackIsLeftOutAtStartUp) {
 }
 
 TEST_F(GuiTest, ASaveThatFailsGivesTheSystemsReason) {
-  Form1& f = start();
+  MainWindow& f = start();
   f.zipList().append(std::string(100000, '1'));
   // A file size limit fails the write as a full disk would, with a reason of its own.
   rlimit saved{};

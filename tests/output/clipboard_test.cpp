@@ -49,19 +49,19 @@ TEST(Clipboard, EmptyListLeavesTheClipboardAlone) {
   test::TableSource empty;
   empty.headers = {"Results"};
   Yielder yield;
-  CopyListviewToClipboard(empty, yield);
+  copy_checked_rows(empty, yield);
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "keep me");
 
   test::TableSource unchecked;
   unchecked.headers = {"Results"};
   unchecked.add({"x"}, false);
-  CopyListviewToClipboard(unchecked, yield);
+  copy_checked_rows(unchecked, yield);
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "");
 
   test::TableSource two;
   two.headers = {"Results"};
   two.add({"7 miles"});
-  CopyListviewToClipboard(two, yield);
+  copy_checked_rows(two, yield);
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "7 miles\r\n");
 }
 

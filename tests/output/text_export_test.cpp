@@ -103,7 +103,7 @@ class SaveToPath : public ::testing::Test {
 TEST_F(SaveToPath, WritesAndReplacesTheFile) {
   const QString path = QString::fromStdString(dir.file("r.txt"));
   test::write_file(dir.file("r.txt"), "old contents that are longer");
-  EXPECT_TRUE(SaveListviewProperlySpaced(list, path, &progress, yield));
+  EXPECT_TRUE(save_aligned_text(list, path, &progress, yield));
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll().toStdString(), "Results\t\r\na      \t\r\nb      \t\r\n");
@@ -120,7 +120,7 @@ TEST_F(SaveToPath, UnwritablePathIsReportedOnce) {
   for (const std::string& bad : {dir.file("no/such/folder/r.txt"), dir.path()}) {
     reports.clear();
     progress.log.clear();
-    EXPECT_FALSE(SaveListviewProperlySpaced(list, QString::fromStdString(bad), &progress, yield));
+    EXPECT_FALSE(save_aligned_text(list, QString::fromStdString(bad), &progress, yield));
     ASSERT_EQ(reports.size(), 1u) << bad;
     EXPECT_EQ(reports.reports()[0].location, "Brisholt2021/08/31.Main.SaveListviewProperlySpaced");
     EXPECT_NE(reports.reports()[0].description.find(bad), std::string::npos);
@@ -151,7 +151,7 @@ TEST_F(SaveToPath, FileInAFolderNoneMayWriteIsRewrittenInPlace) {
   ASSERT_EQ(chmod(file.c_str(), 0666), 0);
   ASSERT_EQ(chmod(folder.c_str(), 0555), 0);
   auto save = [&] {
-    return SaveListviewProperlySpaced(list, QString::fromStdString(file), nullptr, yield) &&
+    return save_aligned_text(list, QString::fromStdString(file), nullptr, yield) &&
            reports.size() == 0;
   };
   if (geteuid() == 0) {

@@ -9,8 +9,8 @@
 #include <cstdio>
 
 #include "error_trap.h"
-#include "form1.h"
 #include "list_file.h"
+#include "main_window.h"
 #include "prompt.h"
 #include "regular_file.h"
 #include "text.h"
@@ -35,7 +35,7 @@ int selected_row(QTableView* view) {
 
 }  // namespace
 
-void Form1::PushButton6_Click() {
+void MainWindow::addZipCodes() {
   Trap trap(kForm, "PushButton6_Click");
   QString answer;
   trap.line(100, [&] {
@@ -49,7 +49,7 @@ void Form1::PushButton6_Click() {
   });
 }
 
-void Form1::PushButton3_Click() {
+void MainWindow::loadZipCodesFromFile() {
   Trap trap(kForm, "PushButton3_Click");
   QStringList chosen;
   trap.line(100, [&] {
@@ -59,16 +59,16 @@ void Form1::PushButton3_Click() {
   if (chosen.isEmpty()) return;
   pointer_.set(kPointerHourglass);
   if (chosen.size() == 1) {
-    trap.line(110, [&] { load_list_file(chosen.first()); });
+    trap.line(110, [&] { loadListFile(chosen.first()); });
   } else {
     // The dialog gives each file's whole path; taken apart and joined again, a name
     // holding a backslash would name another file.
-    for (const QString& path : chosen) trap.line(116, [&] { load_list_file(path); });
+    for (const QString& path : chosen) trap.line(116, [&] { loadListFile(path); });
   }
   pointer_.set(kPointerArrow);
 }
 
-void Form1::load_list_file(const QString& path) {
+void MainWindow::loadListFile(const QString& path) {
   const QFileInfo info(path);
   if (path.isEmpty() || !info.exists()) {
     Prompt::instance().message(QStringLiteral("File not found"));
@@ -110,31 +110,31 @@ void Form1::load_list_file(const QString& path) {
                                ": it is not a text file (a NUL byte follows the entries read)");
 }
 
-void Form1::PushButton7_Click() {
+void MainWindow::loadSample() {
   Trap trap(kForm, "PushButton7_Click");
   trap.line(100, [&] {
     zip_list_->append("03053");
     zip_list_->append("92018");
     zip_list_->flush();
   });
-  trap.line(104, [&] { text1_->setText(QStringLiteral("60628")); });
+  trap.line(104, [&] { reference_zip_->setText(QStringLiteral("60628")); });
 }
 
-void Form1::PushButton1_Click() {
+void MainWindow::clearList() {
   Trap trap(kForm, "PushButton1_Click");
   if (trap.test(100, [&] { return !pointer_.busy(); })) trap.line(102, [&] { zip_list_->clear(); });
-  trap.line(106, [&] { text1_->setText(QString()); });
+  trap.line(106, [&] { reference_zip_->setText(QString()); });
 }
 
-void Form1::ListView1_Remove() {
+void MainWindow::removeSelectedZipCode() {
   if (pointer_.busy() || zip_list_->size() == 0) return;
-  const int row = selected_row(list_view1_);
+  const int row = selected_row(zip_list_view_);
   if (row >= 0) zip_list_->removeAt(static_cast<std::size_t>(row));
 }
 
-void Form1::ListView2_DblClick() {
+void MainWindow::removeSelectedResult() {
   if (pointer_.busy() || results_->size() == 0) return;
-  const int row = selected_row(list_view2_);
+  const int row = selected_row(results_view_);
   if (row >= 0) results_->removeAt(static_cast<std::size_t>(row));
 }
 

@@ -21,7 +21,7 @@
 #include "app_icon.h"
 #include "caption_progress_bar.h"
 #include "error_trap.h"
-#include "form1.h"
+#include "main_window.h"
 #include "option_button.h"
 #include "prompt.h"
 #include "regular_file.h"
@@ -62,7 +62,7 @@ std::vector<std::string> pictures_named(const QByteArray& sheet) {
 
 }  // namespace
 
-void Form1::Form_Load() {
+void MainWindow::startUp() {
   Trap trap(kForm, "Form_Load");
   trap.line(102, [&] { applySkin(); });
   trap.line(106, [&] {
@@ -81,8 +81,8 @@ void Form1::Form_Load() {
     if (env_.drawOneToHundred && env_.drawOneToHundred() == 7 && env_.openUrl)
       env_.openUrl(QUrl(kHomePage));
   });
-  trap.line(132, [&] { list_view1_->setColumnWidth(0, 7000 / 15); });
-  trap.line(136, [&] { list_view2_->setColumnWidth(0, 7000 / 15); });
+  trap.line(132, [&] { zip_list_view_->setColumnWidth(0, 7000 / 15); });
+  trap.line(136, [&] { results_view_->setColumnWidth(0, 7000 / 15); });
 
   QString stored;
   trap.line(138, [&] { stored = settings_->read(QStringLiteral("Zip Codes")); });
@@ -93,33 +93,38 @@ void Form1::Form_Load() {
       zip_list_->flush();
     });
   }
-  for (int n = 1; n <= 7; ++n) restoreOption(n, 150 + 2 * n);
+  const Options& o = options_;
+  OptionButton* const stored_in_order[] = {
+      o.consecutiveMode,     o.referenceMode, o.sentenceWording, o.zipsAndDistanceWording,
+      o.distanceOnlyWording, o.use2012Table,  o.use2016Table};
+  // The settings keys count the options as the designer did, "Option1" to "Option7".
+  for (int n = 1; n <= 7; ++n)
+    restoreOption(stored_in_order[n - 1], QStringLiteral("Option%1").arg(n), 150 + 2 * n);
   trap.line(166, [&] {
-    const QSignalBlocker quiet(text1_);  // restoring is no change to store
-    text1_->setText(settings_->read(QStringLiteral("Text1")));
+    const QSignalBlocker quiet(reference_zip_);  // restoring is no change to store
+    reference_zip_->setText(settings_->read(QStringLiteral("Text1")));
   });
-  if (trap.test(168, [&] { return options_[2]->isChecked(); })) {
-    trap.line(170, [&] { text1_->setEnabled(true); });
-  } else if (trap.test(172, [&] { return options_[1]->isChecked(); })) {
-    trap.line(174, [&] { text1_->setEnabled(false); });
+  if (trap.test(168, [&] { return options_.referenceMode->isChecked(); })) {
+    trap.line(170, [&] { reference_zip_->setEnabled(true); });
+  } else if (trap.test(172, [&] { return options_.consecutiveMode->isChecked(); })) {
+    trap.line(174, [&] { reference_zip_->setEnabled(false); });
   }
   if (!settings_->problem().isEmpty()) Prompt::instance().message(settings_->problem());
 }
 
-void Form1::restoreOption(int number, int line) {
+void MainWindow::restoreOption(OptionButton* option, const QString& key, int line) {
   Trap trap(kForm, "Form_Load");
   trap.line(line, [&] {
-    const QString key = QStringLiteral("Option%1").arg(number);
     const QString text = settings_->read(key);
     const auto on = truth_value(text);
     if (!on)
       throw RuntimeError(13, "Type mismatch: the setting " + key.toStdString() + " holds \"" +
                                  text.toStdString() + "\"");
-    options_[number]->setChecked(*on);
+    option->setChecked(*on);
   });
 }
 
-void Form1::applySkin() {
+void MainWindow::applySkin() {
   const QString path = env_.programFolder + QStringLiteral("/x/o.cjs");
   const QFileInfo info(path);
   // A named pipe or a folder there is no skin, but it is reported, not passed over.
@@ -132,8 +137,8 @@ void Form1::applySkin() {
     w->setPalette(p);
   };
   paint(this);
-  for (int n = 1; n <= 3; ++n) paint(frames_[n]);
-  for (int n = 1; n <= 7; ++n) paint(options_[n]);
+  for (QGroupBox* frame : frames_.all()) paint(frame);
+  for (OptionButton* option : options_.all()) paint(option);
 
   const std::string shown = "Cannot load the skin " + path.toStdString();
   QFile file;
@@ -160,7 +165,7 @@ void Form1::applySkin() {
   skin_applied_ = true;
 }
 
-void Form1::Form_QueryUnload() {
+void MainWindow::saveZipCodeList() {
   Trap trap(kForm, "Form_QueryUnload");
   std::string joined;
   trap.line(100, [&] {
@@ -183,15 +188,15 @@ void Form1::Form_QueryUnload() {
   });
 }
 
-void Form1::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
   // Whatever asked for it, the window closes: the list is saved and a run stops where
   // it is, showing nothing more.
   closing_ = true;
-  Form_QueryUnload();
+  saveZipCodeList();
   event->accept();
 }
 
-void Form1::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (shown_once_) return;
   shown_once_ = true;
@@ -203,26 +208,29 @@ void Form1::showEvent(QShowEvent* event) {
   }
 }
 
-void Form1::comparisonClicked() {
-  settings_->write(QStringLiteral("Option1"), truth_text(options_[1]->isChecked()));
-  settings_->write(QStringLiteral("Option2"), truth_text(options_[2]->isChecked()));
-  if (options_[2]->isChecked())
-    text1_->setEnabled(true);
-  else if (options_[1]->isChecked())
-    text1_->setEnabled(false);
+void MainWindow::storeComparisonMode() {
+  settings_->write(QStringLiteral("Option1"), truth_text(options_.consecutiveMode->isChecked()));
+  settings_->write(QStringLiteral("Option2"), truth_text(options_.referenceMode->isChecked()));
+  if (options_.referenceMode->isChecked())
+    reference_zip_->setEnabled(true);
+  else if (options_.consecutiveMode->isChecked())
+    reference_zip_->setEnabled(false);
 }
 
-void Form1::wordingClicked() {
-  for (int n : {3, 4, 5})
-    settings_->write(QStringLiteral("Option%1").arg(n), truth_text(options_[n]->isChecked()));
+void MainWindow::storeWording() {
+  settings_->write(QStringLiteral("Option3"), truth_text(options_.sentenceWording->isChecked()));
+  settings_->write(QStringLiteral("Option4"),
+                   truth_text(options_.zipsAndDistanceWording->isChecked()));
+  settings_->write(QStringLiteral("Option5"),
+                   truth_text(options_.distanceOnlyWording->isChecked()));
 }
 
-void Form1::databaseClicked() {
-  for (int n : {7, 6})
-    settings_->write(QStringLiteral("Option%1").arg(n), truth_text(options_[n]->isChecked()));
+void MainWindow::storeTableChoice() {
+  settings_->write(QStringLiteral("Option7"), truth_text(options_.use2016Table->isChecked()));
+  settings_->write(QStringLiteral("Option6"), truth_text(options_.use2012Table->isChecked()));
 }
 
-void Form1::PushButton8_Click() {
+void MainWindow::explainTables() {
   Trap trap(kForm, "PushButton8_Click");
   trap.line(100, [] {
     Prompt::instance().message(
@@ -230,25 +238,25 @@ void Form1::PushButton8_Click() {
   });
 }
 
-void Form1::Text1_Change() {
-  settings_->write(QStringLiteral("Text1"), text1_->text());
+void MainWindow::storeReferenceZip() {
+  settings_->write(QStringLiteral("Text1"), reference_zip_->text());
 }
 
-void Form1::Text1_LostFocus() {
-  if (in_lost_focus_) return;  // the message box itself takes the focus away
-  const std::string t(trim_blanks(text1_->text().toStdString()));
+void MainWindow::checkReferenceZip() {
+  if (checking_reference_zip_) return;  // the message box itself takes the focus away
+  const std::string t(trim_blanks(reference_zip_->text().toStdString()));
   if (t.empty() || isNumeric(zip_of_entry(t))) return;
-  in_lost_focus_ = true;
+  checking_reference_zip_ = true;
   Prompt::instance().message(QStringLiteral("Must be numeric."));
-  text1_->setText(QString());
-  text1_->setFocus();
-  in_lost_focus_ = false;
+  reference_zip_->setText(QString());
+  reference_zip_->setFocus();
+  checking_reference_zip_ = false;
 }
 
 // The reference box is checked only when the user moves on to another control of this
 // window: not when another window or a message box takes the focus, nor at close,
 // which would throw away a text the user is still typing.
-bool Form1::focusMovesToAnotherControl(const QFocusEvent& event) const {
+bool MainWindow::focusMovesToAnotherControl(const QFocusEvent& event) const {
   if (closing_) return false;
   switch (event.reason()) {
     case Qt::ActiveWindowFocusReason:
@@ -260,28 +268,28 @@ bool Form1::focusMovesToAnotherControl(const QFocusEvent& event) const {
   }
   // The focus widget is already the one that takes the focus.
   const QWidget* next = QApplication::focusWidget();
-  return next && next != text1_ && next->window() == this;
+  return next && next != reference_zip_ && next->window() == this;
 }
 
-bool Form1::isNumeric(std::string_view text) const {
+bool MainWindow::isNumeric(std::string_view text) const {
   return is_numeric(text, decimal_separator_, group_separator_);
 }
 
-bool Form1::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == text1_ && event->type() == QEvent::FocusOut) {
-    if (focusMovesToAnotherControl(*static_cast<QFocusEvent*>(event))) Text1_LostFocus();
-  } else if (watched == list_view1_ && event->type() == QEvent::KeyPress &&
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == reference_zip_ && event->type() == QEvent::FocusOut) {
+    if (focusMovesToAnotherControl(*static_cast<QFocusEvent*>(event))) checkReferenceZip();
+  } else if (watched == zip_list_view_ && event->type() == QEvent::KeyPress &&
              static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
-    ListView1_Remove();
+    removeSelectedZipCode();
     return true;
   } else if (event->type() == QEvent::MouseButtonDblClick) {
-    for (QTableView* view : {list_view1_, list_view2_}) {
+    for (QTableView* view : {zip_list_view_, results_view_}) {
       if (watched != view->viewport()) continue;
       // The item under the pointer is the one double-clicked, selected or not yet.
       const QModelIndex under =
           view->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint());
       if (under.isValid()) view->setCurrentIndex(under);
-      view == list_view1_ ? ListView1_Remove() : ListView2_DblClick();
+      view == zip_list_view_ ? removeSelectedZipCode() : removeSelectedResult();
       return true;
     }
   }

@@ -8,7 +8,7 @@
 
 #include "caption_progress_bar.h"
 #include "error_trap.h"
-#include "form1.h"
+#include "main_window.h"
 #include "option_button.h"
 #include "prompt.h"
 #include "text.h"
@@ -86,17 +86,17 @@ class PendingComparisons {
 
 }  // namespace
 
-void Form1::appendResult(std::string_view line) {
+void MainWindow::appendResult(std::string_view line) {
   results_->append(line, true);
 }
 
-void Form1::flushResults() {
+void MainWindow::flushResults() {
   const bool grew = results_->rowCount() < static_cast<int>(results_->size());
   results_->flush();
-  if (grew) list_view2_->scrollToBottom();
+  if (grew) results_view_->scrollToBottom();
 }
 
-void Form1::PushButton17_Click() {
+void MainWindow::startRun() {
   if (run_in_progress_) return;
   run_in_progress_ = true;
   Trap trap("Form1", "PushButton17_Click");
@@ -155,20 +155,20 @@ void Form1::PushButton17_Click() {
     if (closing_) return;  // the window closed: the program ends without another word
     if (i >= zip_list_->size()) break;
     if (!isNumeric(zip_list_->text(i))) continue;
-    if (options_[3]->isChecked())
+    if (options_.sentenceWording->isChecked())
       wording = 3;
-    else if (options_[4]->isChecked())
+    else if (options_.zipsAndDistanceWording->isChecked())
       wording = 4;
-    else if (options_[5]->isChecked())
+    else if (options_.distanceOnlyWording->isChecked())
       wording = 5;
-    const bool use2016 = options_[7]->isChecked();
+    const bool use2016 = options_.use2016Table->isChecked();
     if (!pending.same_options(wording, use2016)) compare_pending();
     pending.set_options(wording, use2016);
-    if (options_[1]->isChecked() && i + 1 < zip_list_->size()) {
+    if (options_.consecutiveMode->isChecked() && i + 1 < zip_list_->size()) {
       pending.add(zip_part(zip_list_->text(i)), zip_part(zip_list_->text(i + 1)));
-    } else if (options_[2]->isChecked()) {
-      if (text1_->text() != reference) {
-        reference = text1_->text();
+    } else if (options_.referenceMode->isChecked()) {
+      if (reference_zip_->text() != reference) {
+        reference = reference_zip_->text();
         reference_utf8 = reference.toStdString();
       }
       pending.add(zip_part(zip_list_->text(i)), zip_part(reference_utf8));

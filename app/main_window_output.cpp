@@ -2,7 +2,7 @@
 #include "caption_progress_bar.h"
 #include "clipboard.h"
 #include "error_trap.h"
-#include "form1.h"
+#include "main_window.h"
 #include "prompt.h"
 #include "text_export.h"
 
@@ -13,7 +13,7 @@ constexpr char kForm[] = "Form1";
 
 }  // namespace
 
-void Form1::PushButton4_Click() {
+void MainWindow::saveResultsAsText() {
   Trap trap(kForm, "PushButton4_Click");
   QString path;
   trap.line(104,
@@ -22,12 +22,12 @@ void Form1::PushButton4_Click() {
   pointer_.set(kPointerHourglass);
   trap.line(110, [&] {
     Yielder yield;
-    SaveListviewProperlySpaced(*results_, path, progress_, yield);
+    save_aligned_text(*results_, path, progress_, yield);
   });
   pointer_.set(kPointerArrow);
 }
 
-bool Form1::SaveResultsAsExcelFileIsExcelInstalled() {
+bool MainWindow::spreadsheetProgramInstalled() {
   const bool present = env_.spreadsheetPresent && env_.spreadsheetPresent();
   if (!present)
     Prompt::instance().message(QStringLiteral(
@@ -36,9 +36,9 @@ bool Form1::SaveResultsAsExcelFileIsExcelInstalled() {
   return present;
 }
 
-void Form1::PushButton13_Click() {
+void MainWindow::openResultsAsWorkbook() {
   Trap trap(kForm, "PushButton13_Click");
-  if (!SaveResultsAsExcelFileIsExcelInstalled()) {
+  if (!spreadsheetProgramInstalled()) {
     Prompt::instance().message(QStringLiteral(
         "Excel is not installed on this computer. You need to have it installed to use this "
         "feature."));
@@ -90,12 +90,12 @@ void Form1::PushButton13_Click() {
   pointer_.set(kPointerArrow);
 }
 
-void Form1::PushButton5_Click() {
+void MainWindow::copyResultsToClipboard() {
   Trap trap(kForm, "PushButton5_Click");
   bool copied = false;
   trap.line(100, [&] {
     Yielder yield;
-    CopyListviewToClipboard(*results_, yield);
+    copy_checked_rows(*results_, yield);
     copied = true;
   });
   // After a report, saying the results were copied would not be true.
@@ -107,7 +107,7 @@ void Form1::PushButton5_Click() {
   });
 }
 
-void Form1::PushButton2_Click() {
+void MainWindow::clearResults() {
   Trap trap(kForm, "PushButton2_Click");
   trap.line(100, [&] { results_->clear(); });
 }

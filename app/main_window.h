@@ -2,6 +2,7 @@
 // The main window: start-up and persisted state, the zip code list, the distance run,
 // the options panel and the result commands.
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -36,7 +37,7 @@ inline const QString kListTooltip = QStringLiteral(
 
 // What the window needs from its surroundings; tests replace the parts that would
 // open a browser or a spreadsheet program.
-struct Form1Environment {
+struct MainWindowEnvironment {
   QString programFolder;  // dbZips.mdb, x/o.cjs and HAND-M.CUR lie here
   std::function<int()> drawOneToHundred;
   std::function<void(const QUrl&)> openUrl;
@@ -46,43 +47,44 @@ struct Form1Environment {
   // fit, while a file of empty lines cannot fill the memory.
   std::size_t maxListEntries = 20'000'000;
 
-  static Form1Environment desktop(const QString& programFolder);
+  static MainWindowEnvironment desktop(const QString& programFolder);
 };
 
-class Form1 : public QWidget {
+class MainWindow : public QWidget {
   Q_OBJECT
  public:
-  explicit Form1(Form1Environment env, QWidget* parent = nullptr);
-  ~Form1() override;
+  explicit MainWindow(MainWindowEnvironment env, QWidget* parent = nullptr);
+  ~MainWindow() override;
 
   // Start-up: skin, caption, pointer image, home page draw, columns, restored state.
-  void Form_Load();
+  void startUp();
   // Close: saves the zip code list.
-  void Form_QueryUnload();
+  void saveZipCodeList();
 
   // Zip code list
-  void PushButton6_Click();  // Add Zip Codes
-  void PushButton3_Click();  // Load Zip Codes From File
-  void PushButton7_Click();  // Load Sample/Example Zip Codes
-  void PushButton1_Click();  // Clear List
-  void ListView1_Remove();   // double-click or Delete
-  void load_list_file(const QString& path);
+  void addZipCodes();
+  void loadZipCodesFromFile();
+  void loadSample();  // the two sample codes and a reference zip code
+  void clearList();
+  void removeSelectedZipCode();  // double-click or Delete
+  void loadListFile(const QString& path);
   // Distance run
-  void PushButton17_Click();
+  void startRun();
   // Options panel
-  void comparisonClicked();
-  void wordingClicked();
-  void databaseClicked();
-  void PushButton8_Click();
-  void Text1_Change();
-  void Text1_LostFocus();
+  void storeComparisonMode();
+  void storeWording();
+  void storeTableChoice();
+  void explainTables();      // the "?" beside the database options
+  void storeReferenceZip();  // on every change of the reference zip code
+  void checkReferenceZip();  // when the focus leaves it
   // Results
-  void PushButton4_Click();   // Save Results As Text File
-  void PushButton13_Click();  // Save Results As Excel File
-  bool SaveResultsAsExcelFileIsExcelInstalled();
-  void PushButton5_Click();  // Copy Results To Clipboard
-  void PushButton2_Click();  // Clear Results
-  void ListView2_DblClick();
+  void saveResultsAsText();
+  void openResultsAsWorkbook();
+  // False, after telling the user, when no spreadsheet program is installed.
+  bool spreadsheetProgramInstalled();
+  void copyResultsToClipboard();
+  void clearResults();
+  void removeSelectedResult();  // double-click
 
   TextListModel& zipList() { return *zip_list_; }
   TextListModel& results() { return *results_; }
@@ -103,13 +105,13 @@ class Form1 : public QWidget {
   void connectControls();
   void setupPointerFeedback();
   void applySkin();
-  void restoreOption(int number, int line);
+  void restoreOption(OptionButton* option, const QString& key, int line);
   void appendResult(std::string_view line);
   void flushResults();
   bool isNumeric(std::string_view text) const;
   bool focusMovesToAnotherControl(const QFocusEvent& event) const;
 
-  Form1Environment env_;
+  MainWindowEnvironment env_;
   std::unique_ptr<SettingsStore> settings_;
   ZipDistance engine_;
   WindowPointer pointer_;
@@ -117,18 +119,47 @@ class Form1 : public QWidget {
   TextListModel* zip_list_ = nullptr;
   TextListModel* results_ = nullptr;
 
-  QTableView* list_view1_ = nullptr;
-  QTableView* list_view2_ = nullptr;
-  QPushButton* buttons_[18] = {};  // by designer number
-  QGroupBox* frames_[4] = {};
-  OptionButton* options_[8] = {};
-  QLineEdit* text1_ = nullptr;
+  QTableView* zip_list_view_ = nullptr;
+  QTableView* results_view_ = nullptr;
+  struct Buttons {
+    QPushButton* addZipCodes = nullptr;
+    QPushButton* loadZipCodesFromFile = nullptr;
+    QPushButton* clearList = nullptr;
+    QPushButton* loadSample = nullptr;
+    QPushButton* startRun = nullptr;
+    QPushButton* saveResultsAsText = nullptr;
+    QPushButton* openResultsAsWorkbook = nullptr;
+    QPushButton* copyResultsToClipboard = nullptr;
+    QPushButton* clearResults = nullptr;
+    QPushButton* explainTables = nullptr;
+  } buttons_;
+  struct Frames {
+    QGroupBox* comparison = nullptr;
+    QGroupBox* wording = nullptr;
+    QGroupBox* table = nullptr;
+    std::array<QGroupBox*, 3> all() const { return {comparison, wording, table}; }
+  } frames_;
+  // Each frame's option buttons keep at most one of them selected.
+  struct Options {
+    OptionButton* consecutiveMode = nullptr;
+    OptionButton* referenceMode = nullptr;
+    OptionButton* sentenceWording = nullptr;
+    OptionButton* zipsAndDistanceWording = nullptr;
+    OptionButton* distanceOnlyWording = nullptr;
+    OptionButton* use2012Table = nullptr;
+    OptionButton* use2016Table = nullptr;
+    std::array<OptionButton*, 7> all() const {
+      return {consecutiveMode,     referenceMode, sentenceWording, zipsAndDistanceWording,
+              distanceOnlyWording, use2012Table,  use2016Table};
+    }
+  } options_;
+  QLineEdit* reference_zip_ = nullptr;
   CaptionProgressBar* progress_ = nullptr;
 
   std::string decimal_separator_, group_separator_;  // the user's, for the numeric test
   bool run_in_progress_ = false;
   bool closing_ = false;
-  bool in_lost_focus_ = false;
+  bool checking_reference_zip_ = false;
   bool skin_applied_ = false;
   bool shown_once_ = false;
 };
