@@ -1,6 +1,7 @@
 #include "formats.h"
 
 #include "aligned_text.h"
+#include "distance_matrix.h"
 #include "text.h"
 
 namespace quorvane::cli {
@@ -46,23 +47,6 @@ class AlignedText : public Format {
   std::size_t width_ = 0;
 };
 
-// RFC 4180: CR LF after every record, a field quoted when it holds a comma, a quote or
-// a line end, its quotes doubled.
-void append_field(std::string& out, std::string_view field) {
-  bool plain = true;
-  for (char c : field) plain = plain && c != ',' && c != '"' && c != '\r' && c != '\n';
-  if (plain) {
-    out += field;
-    return;
-  }
-  out += '"';
-  for (char c : field) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
-}
-
 class Csv : public Format {
  public:
   void begin(Output& out) override { out.text() += "zip1,zip2,miles,status\r\n"; }
@@ -71,9 +55,9 @@ class Csv : public Format {
     engine.compare(pairs, options, results, LineOutput{});
     std::string& text = out.text();
     for (std::size_t i = 0; i < pairs.size(); ++i) {
-      append_field(text, pairs[i].first);
+      append_csv_field(text, pairs[i].first);
       text += ',';
-      append_field(text, pairs[i].second);
+      append_csv_field(text, pairs[i].second);
       text += ',';
       if (results[i].status == PairStatus::Distance) {
         append_distance_text(text, results[i].distance, ".");

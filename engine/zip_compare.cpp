@@ -22,16 +22,6 @@ constexpr double kKilometresPerMile = 1.609344;
 // Room for a line's fixed parts and its number, beside the zip codes and separator.
 constexpr std::size_t kLineRoom = 64;
 
-std::int32_t zip_number(std::string_view s) {
-  if (s.size() != 5) return -1;
-  std::int32_t v = 0;
-  for (char c : s) {
-    if (static_cast<unsigned char>(c - '0') > 9) return -1;
-    v = v * 10 + (c - '0');
-  }
-  return v;
-}
-
 char* put(char* p, std::string_view s) {
   if (s.size() == 5)
     std::memcpy(p, s.data(), 5);  // a zip code: a fixed-size copy the compiler inlines
@@ -156,8 +146,8 @@ void ZipDistance::compare_block(std::span<const ZipPair> pairs, const CompareOpt
   const bool direct = table && sphere;
   if (direct) {
     for (std::size_t i = 0; i < pairs.size(); ++i) {
-      n1[i] = zip_number(pairs[i].first);
-      n2[i] = zip_number(pairs[i].second);
+      n1[i] = five_digit_number(pairs[i].first);
+      n2[i] = five_digit_number(pairs[i].second);
       if (n1[i] >= 0) table->prefetch_zip_number(static_cast<std::uint32_t>(n1[i]));
       if (n2[i] >= 0) table->prefetch_zip_number(static_cast<std::uint32_t>(n2[i]));
     }

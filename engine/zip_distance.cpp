@@ -12,17 +12,6 @@ namespace {
 constexpr std::string_view kModule = "modZipDistance";
 enum ReportKind : unsigned { kUnreadable, kRejected };
 
-// The zip number of exactly five ASCII digits, or -1.
-std::int32_t zip_number(std::string_view s) {
-  if (s.size() != 5) return -1;
-  std::int32_t v = 0;
-  for (char c : s) {
-    if (static_cast<unsigned char>(c - '0') > 9) return -1;
-    v = v * 10 + (c - '0');
-  }
-  return v;
-}
-
 // Blank space is legal around a number in a statement.
 std::string_view trim_space(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -85,7 +74,7 @@ ZipDistance::Found ZipDistance::find(std::string_view zip, bool use2016) {
     f.status = PairStatus::DatabaseUnreadable;
     return f;
   }
-  const std::int32_t number = zip_number(zip);
+  const std::int32_t number = five_digit_number(zip);
   if (number < 0) return find_general(*f.table, zip, use2016);
   f.row = f.table->row_of_zip_number(static_cast<std::uint32_t>(number));
   f.status = f.row == ZipTable::kNoRow ? PairStatus::NotInTable : PairStatus::Distance;

@@ -64,17 +64,6 @@ ZipTable::ZipTable(KeyKind kind) : kind_(kind), index_(100000, 0) {}
 
 namespace {
 
-// The zip number of a text of exactly five ASCII digits, or -1.
-std::int32_t five_digit_number(std::string_view s) {
-  if (s.size() != 5) return -1;
-  std::int32_t v = 0;
-  for (char c : s) {
-    if (c < '0' || c > '9') return -1;
-    v = v * 10 + (c - '0');
-  }
-  return v;
-}
-
 std::int32_t whole_zip_number(double v) {
   return v >= 0 && v <= 99999 && v == std::floor(v) ? static_cast<std::int32_t>(v) : -1;
 }

@@ -65,21 +65,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::fwrite(data + 1, 1, size - 1, f);
     std::fclose(f);
   }
-  const quorvane::TableSpec spec = quorvane::zip_table_spec(use2016);
+  const quorvane::TableSpec layout = quorvane::zip_table_spec(use2016);
   Count count;
   bool read = false;
   try {
-    quorvane::read_sqlite_table(db_path(), spec, count_row, &count);
+    quorvane::read_sqlite_table(db_path(), layout, count_row, &count);
     read = true;
   } catch (const quorvane::RuntimeError&) {
   }
   if (read) {
-    const long long want = model_rows(spec.table);
+    const long long want = model_rows(layout.table);
     if (want >= 0 && static_cast<std::size_t>(want) != count.rows) std::abort();
     if (count.rows > quorvane::kMaxTableRows) std::abort();
   }
   try {
-    quorvane::load_table(db_path(), spec);
+    quorvane::load_table(db_path(), layout);
   } catch (const quorvane::RuntimeError&) {
   }
   return 0;
