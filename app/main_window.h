@@ -106,7 +106,6 @@ class MainWindow : public QWidget {
   void setupPointerFeedback();
   void applySkin();
   void restoreOption(OptionButton* option, const QString& key, int line);
-  void appendResult(std::string_view line);
   void flushResults();
   bool isNumeric(std::string_view text) const;
   bool focusMovesToAnotherControl(const QFocusEvent& event) const;

@@ -5,6 +5,7 @@
 #include <QRadioButton>
 #include <QTableView>
 #include <optional>
+#include <span>
 
 #include "caption_progress_bar.h"
 #include "error_trap.h"
@@ -13,6 +14,7 @@
 #include "prompt.h"
 #include "text.h"
 #include "yielder.h"
+#include "zip_table.h"
 
 namespace quorvane {
 namespace {
@@ -24,71 +26,42 @@ std::string_view after_last_backslash(std::string_view entry) {
   return at == std::string_view::npos ? entry : entry.substr(at + 1);
 }
 
-// The comparisons of a run waiting for the engine, with their zip codes.
+// The comparisons of a run waiting for the engine. Their zip codes are views into the
+// zip code list and the reference text, which stay as they are until the run lets the
+// event loop run; everything waiting is compared before it does.
 class PendingComparisons {
  public:
-  static constexpr std::size_t kBlock = 512;
+  static constexpr std::size_t kBlock = 4096;
 
-  bool same_options(std::uint8_t wording, bool use2016) const {
-    return ends_of_zips_.empty() || (wording == options_.wording && use2016 == options_.use2016);
-  }
-  void set_options(std::uint8_t wording, bool use2016) {
-    options_.wording = wording;
-    options_.use2016 = use2016;
-  }
-  // The zip codes are copied into one buffer: no string per comparison.
-  void add(std::string_view first, std::string_view second) {
-    for (std::string_view zip : {first, second}) {
-      zips_ += zip;
-      ends_of_zips_.push_back(zips_.size());
-    }
-  }
-  bool full() const { return ends_of_zips_.size() >= 2 * kBlock; }
+  void add(std::string_view first, std::string_view second) { pairs_[count_++] = {first, second}; }
+  bool full() const { return count_ == kBlock; }
 
-  // Compares what is waiting and hands each line on, in order.
-  template <class F>
-  void run(ZipDistance& engine, F&& line) {
-    if (ends_of_zips_.empty()) return;
-    // What waits moves aside first, so that a failure below does not compare it again.
-    std::swap(zips_, comparing_);
-    zips_.clear();
-    pairs_.clear();
-    std::size_t start = 0;
-    auto next = [&](std::size_t k) {
-      const std::string_view zip =
-          std::string_view(comparing_).substr(start, ends_of_zips_[k] - start);
-      start = ends_of_zips_[k];
-      return zip;
-    };
-    for (std::size_t k = 0; k < ends_of_zips_.size(); k += 2) {
-      const std::string_view first = next(k);
-      pairs_.push_back({first, next(k + 1)});
-    }
-    ends_of_zips_.clear();
-    text_.clear();
-    ends_.clear();
-    engine.compare(pairs_, options_, {}, LineOutput{&text_, '\0', &ends_});
-    std::size_t line_start = 0;
-    for (std::size_t end : ends_) {
-      line(std::string_view(text_).substr(line_start, end - line_start));
-      line_start = end;
-    }
+  // Compares what is waiting and appends its lines to `results`, checked.
+  void run(ZipDistance& engine, const CompareOptions& options, TextListModel& results) {
+    if (count_ == 0) return;
+    // Taken before comparing, so that a failure below does not compare it again.
+    const std::span<const ZipPair> comparing(pairs_.data(), count_);
+    count_ = 0;
+    results.appendWritten(true, [&](std::string& texts, std::vector<std::size_t>& ends) {
+      engine.compare(comparing, options, {}, LineOutput{&texts, '\0', &ends});
+    });
   }
 
  private:
-  CompareOptions options_;
-  std::string zips_, comparing_;  // waiting; being compared (the pairs' views)
-  std::vector<std::size_t> ends_of_zips_;
-  std::vector<ZipPair> pairs_;
-  std::string text_;
-  std::vector<std::size_t> ends_;
+  std::vector<ZipPair> pairs_ = std::vector<ZipPair>(kBlock);
+  std::size_t count_ = 0;
 };
 
-}  // namespace
-
-void MainWindow::appendResult(std::string_view line) {
-  results_->append(line, true);
+// Most entries are five digits: numeric, and their own zip code, without the general
+// tests.
+bool five_digits(std::string_view t) {
+  return five_digit_number(t) >= 0;
 }
+std::string_view zip_of(std::string_view entry) {
+  return five_digits(entry) ? entry : zip_part(entry);
+}
+
+}  // namespace
 
 void MainWindow::flushResults() {
   const bool grew = results_->rowCount() < static_cast<int>(results_->size());
@@ -112,13 +85,15 @@ void MainWindow::startRun() {
   // The database is checked and read once per run; failures counted over the run are
   // reported when it ends, before the not-found list.
   std::optional<ZipDistance::Batch> batch(std::in_place, engine_);
-  // Comparisons are collected and handed to the engine a block at a time; a change of
-  // the options during the run takes effect from the entry where it was seen.
+  // Nothing the run reads can change until it lets the event loop run: comparisons are
+  // collected and handed to the engine a block at a time, and the options, read again
+  // after each yield, take effect from the entry where they were seen.
   PendingComparisons pending;
+  CompareOptions compare_options;
+  compare_options.wording = 0;
   bool reserved = false;
   auto compare_pending = [&] {
-    trap.line(130,
-              [&] { pending.run(engine_, [this](std::string_view line) { appendResult(line); }); });
+    trap.line(130, [&] { pending.run(engine_, compare_options, *results_); });
     // Room for the whole run, judged by its first lines, so that a million lines are
     // not moved again and again as the list grows.
     if (!reserved && results_->size() > 0) {
@@ -128,54 +103,70 @@ void MainWindow::startRun() {
       results_->reserve(rows, rows * per_line);
     }
   };
+  // The bar shows the entry being processed whenever the window is drawn.
+  std::size_t entry = 0;
+  std::size_t shown = static_cast<std::size_t>(-1);
+  auto show_progress = [&] {
+    if (entry == shown || entry >= zip_list_->size()) return;
+    shown = entry;
+    trap.line(116, [&] {
+      const double m = static_cast<double>(zip_list_->size());
+      progress_->setProgressValue(static_cast<double>(entry + 1) / m * 100.0);
+      const std::string_view name = after_last_backslash(zip_list_->text(entry));
+      progress_->setProgressText(QLatin1StringView("Processing: "), name);
+    });
+  };
+  bool options_seen = false;
+  bool consecutive = false, against_reference = false;
+  QString reference;  // the reference box's text, converted when it changes
+  std::string reference_utf8;
+  auto read_options = [&] {
+    options_seen = true;
+    if (options_.sentenceWording->isChecked())
+      compare_options.wording = 3;
+    else if (options_.zipsAndDistanceWording->isChecked())
+      compare_options.wording = 4;
+    else if (options_.distanceOnlyWording->isChecked())
+      compare_options.wording = 5;
+    compare_options.use2016 = options_.use2016Table->isChecked();
+    consecutive = options_.consecutiveMode->isChecked();
+    against_reference = options_.referenceMode->isChecked();
+    if (against_reference && reference_zip_->text() != reference) {
+      reference = reference_zip_->text();
+      reference_utf8 = reference.toStdString();
+    }
+  };
   // The view hears of new rows a few times a second: each announcement makes it lay
   // out its rows again, which costs more than the comparisons themselves.
   QElapsedTimer since_flush;
   since_flush.start();
   Yielder yield([&] {
     compare_pending();  // the lines so far are in the list before the window draws
+    show_progress();
+    options_seen = false;
     if (since_flush.elapsed() < 200) return;
     flushResults();
     since_flush.restart();
   });
   const std::size_t n = zip_list_->size();
-  std::uint8_t wording = 0;
-  QString reference;  // the reference box's text, converted when it changes
-  std::string reference_utf8;
   for (std::size_t i = 0; i < n; ++i) {
     // Entries removed during the run end it at the list's current end.
     if (i >= zip_list_->size()) break;
-    trap.line(116, [&] {
-      const double m = static_cast<double>(zip_list_->size());
-      progress_->setProgressValue(static_cast<double>(i + 1) / m * 100.0);
-      const std::string_view name = after_last_backslash(zip_list_->text(i));
-      progress_->setProgressText(QLatin1StringView("Processing: "), name);
-    });
+    entry = i;
     yield.maybe();
     if (closing_) return;  // the window closed: the program ends without another word
     if (i >= zip_list_->size()) break;
-    if (!isNumeric(zip_list_->text(i))) continue;
-    if (options_.sentenceWording->isChecked())
-      wording = 3;
-    else if (options_.zipsAndDistanceWording->isChecked())
-      wording = 4;
-    else if (options_.distanceOnlyWording->isChecked())
-      wording = 5;
-    const bool use2016 = options_.use2016Table->isChecked();
-    if (!pending.same_options(wording, use2016)) compare_pending();
-    pending.set_options(wording, use2016);
-    if (options_.consecutiveMode->isChecked() && i + 1 < zip_list_->size()) {
-      pending.add(zip_part(zip_list_->text(i)), zip_part(zip_list_->text(i + 1)));
-    } else if (options_.referenceMode->isChecked()) {
-      if (reference_zip_->text() != reference) {
-        reference = reference_zip_->text();
-        reference_utf8 = reference.toStdString();
-      }
-      pending.add(zip_part(zip_list_->text(i)), zip_part(reference_utf8));
-    }
+    const std::string_view text = zip_list_->text(i);
+    if (!five_digits(text) && !isNumeric(text)) continue;
+    if (!options_seen) read_options();
+    if (consecutive && i + 1 < zip_list_->size())
+      pending.add(zip_of(text), zip_of(zip_list_->text(i + 1)));
+    else if (against_reference)
+      pending.add(zip_of(text), zip_part(reference_utf8));
     if (pending.full()) compare_pending();
   }
   compare_pending();
+  show_progress();
   batch.reset();
   flushResults();
   if (!trim_blanks(engine_.not_found_zips).empty()) {

@@ -35,6 +35,22 @@ class TextListModel : public QAbstractListModel, public ListSource {
   bool isChecked(std::size_t row) const { return checks_[row] != 0; }
   void setChecked(std::size_t row, bool on);
   void append(std::string_view text, bool checked = false);
+  // Appends the rows that `write(texts, ends)` adds at the end of the texts and of their
+  // end offsets, all with one check mark: a writer such as the engine's batch call puts
+  // its lines straight into the list, with no copy. A writer that throws adds nothing.
+  template <class Write>
+  void appendWritten(bool checked, Write&& write) {
+    const std::size_t bytes = buffer_.size(), rows = ends_.size();
+    try {
+      write(buffer_, ends_);
+    } catch (...) {
+      buffer_.resize(bytes);
+      ends_.resize(rows);
+      throw;
+    }
+    checks_.resize(ends_.size(), checked);
+    ++changes_;
+  }
   void reserve(std::size_t rows, std::size_t bytes);
   std::size_t bytes() const { return buffer_.size(); }
   void removeAt(std::size_t row);

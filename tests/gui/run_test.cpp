@@ -118,8 +118,11 @@ TEST_F(RunTest, NoWordingSelectedGivesEmptyLinesForFoundPairs) {
                                                  "No details found for zip code: 99999"}));
 }
 
+// The bar shows the entry being processed whenever the window is drawn; a window
+// that yields at every entry draws each one.
 TEST_F(RunTest, ProgressGoesThroughEveryEntry) {
   start();
+  Yielder::setAlwaysForTesting(true);
   fill({"03053", "x", "92018", "60628"});
   form().progressBar().startLog();
   prompt.expectMessage("Done.");
@@ -135,6 +138,7 @@ TEST_F(RunTest, ProgressGoesThroughEveryEntry) {
 
 TEST_F(RunTest, CaptionNamesTheEntryAfterItsLastBackslash) {
   start();
+  Yielder::setAlwaysForTesting(true);
   fill({"12/34", "C:\\lists\\60628", "ends\\"});
   form().progressBar().startLog();
   prompt.expectMessage("Done.");
@@ -155,6 +159,10 @@ TEST_F(RunTest, ZeroCoordinatesAreNamedAtTheEnd) {
           "Latitude and longitude for zip codes: \r\n34001, 34001, 09002\r\ncould not be found "
           "in the database. \r\nPlease use another location that is close to your desired "
           "location.")
+      .then([&] {  // the bar still shows the last entry behind the message
+        EXPECT_EQ(form().progressBar().text(), "Processing: 60628");
+        EXPECT_EQ(form().progressBar().progressValue(), 100);
+      })
       .expectMessage("Done.");
   run();
   EXPECT_EQ(results(), (std::vector<std::string>{"No details found for zip code: 34001",

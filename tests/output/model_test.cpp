@@ -50,6 +50,29 @@ TEST(TextListModel, RemovingARowKeepsTheOthersWhole) {
   }
 }
 
+// A writer puts lines straight into the list; one that fails half way adds nothing.
+TEST(TextListModel, WrittenRowsArriveWholeOrNotAtAll) {
+  TextListModel model("Results", true);
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+  model.append("first");
+  auto write = [](std::string& texts, std::vector<std::size_t>& ends, bool fail) {
+    for (const char* line : {"a", "", "bc"}) {
+      texts += line;
+      ends.push_back(texts.size());
+    }
+    if (fail) throw std::runtime_error("disk full");
+  };
+  EXPECT_THROW(model.appendWritten(true, [&](auto& t, auto& e) { write(t, e, true); }),
+               std::runtime_error);
+  EXPECT_EQ(model.texts(), std::vector<std::string>{"first"});
+  model.appendWritten(true, [&](auto& t, auto& e) { write(t, e, false); });
+  model.flush();
+  EXPECT_EQ(model.texts(), (std::vector<std::string>{"first", "a", "", "bc"}));
+  EXPECT_FALSE(model.isChecked(0));
+  EXPECT_TRUE(model.isChecked(3));
+  EXPECT_EQ(model.bytes(), 8u);
+}
+
 TEST(TextListModel, LongTextsAreShortenedForDisplayOnly) {
   TextListModel model("Zip Code(s)", false);
   model.append(std::string(10'000'000, '7'));
