@@ -101,6 +101,8 @@ class MainWindow : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  class DistanceRun;  // the state of one run, kept between its entries
+
   void buildControls();
   void connectControls();
   void setupPointerFeedback();

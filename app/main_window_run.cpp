@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTableView>
-#include <optional>
 #include <span>
 
 #include "caption_progress_bar.h"
@@ -69,6 +68,109 @@ void MainWindow::flushResults() {
   if (grew) results_view_->scrollToBottom();
 }
 
+// One run over the zip code list. Nothing it reads can change until it lets the event
+// loop run: comparisons are collected and handed to the engine a block at a time, and
+// the options, read again after each yield, take effect from the entry where they were
+// seen.
+class MainWindow::DistanceRun {
+ public:
+  DistanceRun(MainWindow& window, Trap& trap)
+      : w_(window), trap_(trap), yield_([this] { atYield(); }) {
+    options_.wording = 0;
+    since_flush_.start();
+  }
+
+  // Goes through the list; false when the window closed during the run.
+  bool go() {
+    const std::size_t n = w_.zip_list_->size();
+    for (std::size_t i = 0; i < n; ++i) {
+      // Entries removed during the run end it at the list's current end.
+      if (i >= w_.zip_list_->size()) break;
+      entry_ = i;
+      yield_.maybe();
+      if (w_.closing_) return false;
+      if (i >= w_.zip_list_->size()) break;
+      const std::string_view text = w_.zip_list_->text(i);
+      if (!five_digits(text) && !w_.isNumeric(text)) continue;
+      if (!options_seen_) readOptions();
+      if (consecutive_ && i + 1 < w_.zip_list_->size())
+        pending_.add(zip_of(text), zip_of(w_.zip_list_->text(i + 1)));
+      else if (against_reference_)
+        pending_.add(zip_of(text), zip_part(reference_utf8_));
+      if (pending_.full()) comparePending();
+    }
+    comparePending();
+    showProgress();
+    return true;
+  }
+
+ private:
+  void atYield() {
+    comparePending();  // the lines so far are in the list before the window draws
+    showProgress();
+    options_seen_ = false;
+    // The view hears of new rows a few times a second: each announcement makes it lay
+    // out its rows again, which costs more than the comparisons themselves.
+    if (since_flush_.elapsed() < 200) return;
+    w_.flushResults();
+    since_flush_.restart();
+  }
+
+  void comparePending() {
+    trap_.line(130, [&] { pending_.run(w_.engine_, options_, *w_.results_); });
+    // Room for the whole run, judged by its first lines, so that a million lines are
+    // not moved again and again as the list grows.
+    TextListModel& results = *w_.results_;
+    if (!reserved_ && results.size() > 0) {
+      reserved_ = true;
+      const std::size_t rows = w_.zip_list_->size();
+      results.reserve(rows, rows * (results.bytes() / results.size() + 4));
+    }
+  }
+
+  // The bar shows the entry being processed whenever the window is drawn.
+  void showProgress() {
+    if (entry_ == shown_ || entry_ >= w_.zip_list_->size()) return;
+    shown_ = entry_;
+    trap_.line(116, [&] {
+      const double m = static_cast<double>(w_.zip_list_->size());
+      w_.progress_->setProgressValue(static_cast<double>(entry_ + 1) / m * 100.0);
+      const std::string_view name = after_last_backslash(w_.zip_list_->text(entry_));
+      w_.progress_->setProgressText(QLatin1StringView("Processing: "), name);
+    });
+  }
+
+  void readOptions() {
+    options_seen_ = true;
+    const auto& o = w_.options_;
+    if (o.sentenceWording->isChecked())
+      options_.wording = 3;
+    else if (o.zipsAndDistanceWording->isChecked())
+      options_.wording = 4;
+    else if (o.distanceOnlyWording->isChecked())
+      options_.wording = 5;
+    options_.use2016 = o.use2016Table->isChecked();
+    consecutive_ = o.consecutiveMode->isChecked();
+    against_reference_ = o.referenceMode->isChecked();
+    if (against_reference_ && w_.reference_zip_->text() != reference_) {
+      reference_ = w_.reference_zip_->text();
+      reference_utf8_ = reference_.toStdString();
+    }
+  }
+
+  MainWindow& w_;
+  Trap& trap_;
+  PendingComparisons pending_;
+  CompareOptions options_;
+  bool options_seen_ = false, consecutive_ = false, against_reference_ = false;
+  QString reference_;  // the reference box's text, converted when it changes
+  std::string reference_utf8_;
+  bool reserved_ = false;
+  std::size_t entry_ = 0, shown_ = static_cast<std::size_t>(-1);
+  QElapsedTimer since_flush_;
+  Yielder yield_;
+};
+
 void MainWindow::startRun() {
   if (run_in_progress_) return;
   run_in_progress_ = true;
@@ -81,93 +183,14 @@ void MainWindow::startRun() {
   engine_.not_found_zips.clear();
   results_->clear();
   pointer_.set(kPointerHourglass);
-
-  // The database is checked and read once per run; failures counted over the run are
-  // reported when it ends, before the not-found list.
-  std::optional<ZipDistance::Batch> batch(std::in_place, engine_);
-  // Nothing the run reads can change until it lets the event loop run: comparisons are
-  // collected and handed to the engine a block at a time, and the options, read again
-  // after each yield, take effect from the entry where they were seen.
-  PendingComparisons pending;
-  CompareOptions compare_options;
-  compare_options.wording = 0;
-  bool reserved = false;
-  auto compare_pending = [&] {
-    trap.line(130, [&] { pending.run(engine_, compare_options, *results_); });
-    // Room for the whole run, judged by its first lines, so that a million lines are
-    // not moved again and again as the list grows.
-    if (!reserved && results_->size() > 0) {
-      reserved = true;
-      const std::size_t rows = zip_list_->size();
-      const std::size_t per_line = results_->bytes() / results_->size() + 4;
-      results_->reserve(rows, rows * per_line);
-    }
-  };
-  // The bar shows the entry being processed whenever the window is drawn.
-  std::size_t entry = 0;
-  std::size_t shown = static_cast<std::size_t>(-1);
-  auto show_progress = [&] {
-    if (entry == shown || entry >= zip_list_->size()) return;
-    shown = entry;
-    trap.line(116, [&] {
-      const double m = static_cast<double>(zip_list_->size());
-      progress_->setProgressValue(static_cast<double>(entry + 1) / m * 100.0);
-      const std::string_view name = after_last_backslash(zip_list_->text(entry));
-      progress_->setProgressText(QLatin1StringView("Processing: "), name);
-    });
-  };
-  bool options_seen = false;
-  bool consecutive = false, against_reference = false;
-  QString reference;  // the reference box's text, converted when it changes
-  std::string reference_utf8;
-  auto read_options = [&] {
-    options_seen = true;
-    if (options_.sentenceWording->isChecked())
-      compare_options.wording = 3;
-    else if (options_.zipsAndDistanceWording->isChecked())
-      compare_options.wording = 4;
-    else if (options_.distanceOnlyWording->isChecked())
-      compare_options.wording = 5;
-    compare_options.use2016 = options_.use2016Table->isChecked();
-    consecutive = options_.consecutiveMode->isChecked();
-    against_reference = options_.referenceMode->isChecked();
-    if (against_reference && reference_zip_->text() != reference) {
-      reference = reference_zip_->text();
-      reference_utf8 = reference.toStdString();
-    }
-  };
-  // The view hears of new rows a few times a second: each announcement makes it lay
-  // out its rows again, which costs more than the comparisons themselves.
-  QElapsedTimer since_flush;
-  since_flush.start();
-  Yielder yield([&] {
-    compare_pending();  // the lines so far are in the list before the window draws
-    show_progress();
-    options_seen = false;
-    if (since_flush.elapsed() < 200) return;
-    flushResults();
-    since_flush.restart();
-  });
-  const std::size_t n = zip_list_->size();
-  for (std::size_t i = 0; i < n; ++i) {
-    // Entries removed during the run end it at the list's current end.
-    if (i >= zip_list_->size()) break;
-    entry = i;
-    yield.maybe();
-    if (closing_) return;  // the window closed: the program ends without another word
-    if (i >= zip_list_->size()) break;
-    const std::string_view text = zip_list_->text(i);
-    if (!five_digits(text) && !isNumeric(text)) continue;
-    if (!options_seen) read_options();
-    if (consecutive && i + 1 < zip_list_->size())
-      pending.add(zip_of(text), zip_of(zip_list_->text(i + 1)));
-    else if (against_reference)
-      pending.add(zip_of(text), zip_part(reference_utf8));
-    if (pending.full()) compare_pending();
+  {
+    // The database is checked and read once per run; failures counted over the run
+    // are reported when it ends, before the not-found list.
+    ZipDistance::Batch batch(engine_);
+    DistanceRun run(*this, trap);
+    // A window closed during the run ends the program without another word.
+    if (!run.go()) return;
   }
-  compare_pending();
-  show_progress();
-  batch.reset();
   flushResults();
   if (!trim_blanks(engine_.not_found_zips).empty()) {
     trap.line(150, [&] {
