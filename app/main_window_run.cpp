@@ -13,7 +13,6 @@
 #include "prompt.h"
 #include "text.h"
 #include "yielder.h"
-#include "zip_table.h"
 
 namespace quorvane {
 namespace {
@@ -51,15 +50,6 @@ class PendingComparisons {
   std::size_t count_ = 0;
 };
 
-// Most entries are five digits: numeric, and their own zip code, without the general
-// tests.
-bool five_digits(std::string_view t) {
-  return five_digit_number(t) >= 0;
-}
-std::string_view zip_of(std::string_view entry) {
-  return five_digits(entry) ? entry : zip_part(entry);
-}
-
 }  // namespace
 
 void MainWindow::flushResults() {
@@ -91,12 +81,12 @@ class MainWindow::DistanceRun {
       if (w_.closing_) return false;
       if (i >= w_.zip_list_->size()) break;
       const std::string_view text = w_.zip_list_->text(i);
-      if (!five_digits(text) && !w_.isNumeric(text)) continue;
+      if (!w_.isNumeric(text)) continue;
       if (!options_seen_) readOptions();
       if (consecutive_ && i + 1 < w_.zip_list_->size())
-        pending_.add(zip_of(text), zip_of(w_.zip_list_->text(i + 1)));
+        pending_.add(zip_part(text), zip_part(w_.zip_list_->text(i + 1)));
       else if (against_reference_)
-        pending_.add(zip_of(text), zip_part(reference_utf8_));
+        pending_.add(zip_part(text), zip_part(reference_utf8_));
       if (pending_.full()) comparePending();
     }
     comparePending();

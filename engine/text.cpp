@@ -107,6 +107,7 @@ long long decimal_exponent(std::string_view s) {
 }  // namespace
 
 bool is_numeric(std::string_view text, std::string_view dec, std::string_view group) {
+  if (five_digit_number(text) >= 0) return true;  // the usual entry
   std::string_view s = text;
   while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
   while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
@@ -171,6 +172,7 @@ std::string_view trim_blanks(std::string_view s) {
 }
 
 std::string_view zip_part(std::string_view entry) {
+  if (five_digit_number(entry) >= 0) return entry;
   // Five characters, not bytes: a UTF-8 sequence is never cut in half.
   std::string_view t = trim_blanks(entry);
   std::size_t i = 0;

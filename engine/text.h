@@ -1,5 +1,6 @@
 #pragma once
 // Number and text helpers shared by the engine, the window and the exports.
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +11,18 @@ namespace quorvane {
 // form: no trailing zeros, no grouping, no exponent, the given decimal separator.
 void append_distance_text(std::string& out, double miles, std::string_view decimal_separator);
 std::string distance_text(double miles, std::string_view decimal_separator);
+
+// The zip number of a text of exactly five ASCII digits (0 to 99999), or -1: most list
+// entries, and the keys that go straight to their row.
+inline std::int32_t five_digit_number(std::string_view s) {
+  if (s.size() != 5) return -1;
+  std::int32_t v = 0;
+  for (char c : s) {
+    if (static_cast<unsigned char>(c - '0') > 9) return -1;
+    v = v * 10 + (c - '0');
+  }
+  return v;
+}
 
 // The numeric test of the run and the reference box: the text converts as a whole to
 // a number under the user's locale. Blanks around it pass; a sign, a decimal separator,

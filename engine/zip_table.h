@@ -15,6 +15,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "text.h"
+
 namespace quorvane {
 
 enum class KeyKind { Number, Text };
@@ -28,18 +30,6 @@ struct TableSpec {
 };
 
 TableSpec zip_table_spec(bool use2016);
-
-// The zip number of a text of exactly five ASCII digits (0 to 99999), or -1: the keys
-// that go straight to their row.
-inline std::int32_t five_digit_number(std::string_view s) {
-  if (s.size() != 5) return -1;
-  std::int32_t v = 0;
-  for (char c : s) {
-    if (static_cast<unsigned char>(c - '0') > 9) return -1;
-    v = v * 10 + (c - '0');
-  }
-  return v;
-}
 
 struct ZipRow {
   double lat = 0, lon = 0;

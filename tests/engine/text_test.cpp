@@ -52,12 +52,13 @@ TEST(NumericTest, AcceptsNumbersAsTheUserWritesThem) {
     bool numeric;
   };
   const Row rows[] = {
-      {"60628", ".", ",", true}, {"  03053  ", ".", ",", true}, {"-12", ".", ",", true},
-      {"+1.5", ".", ",", true},  {"1e3", ".", ",", true},       {"1,234", ".", ",", true},
-      {".5", ".", ",", true},    {"1,5", ",", ".", true},       {"1.5", ",", ".", true},
-      {"", ".", ",", false},     {"   ", ".", ",", false},      {"12a45", ".", ",", false},
-      {"ABC", ".", ",", false},  {"1 2", ".", ",", false},      {"1e", ".", ",", false},
-      {"-", ".", ",", false},    {",12", ".", ",", false},      {"12345abc", ".", ",", false},
+      {"60628", ".", ",", true},  {"  03053  ", ".", ",", true}, {"-12", ".", ",", true},
+      {"+1.5", ".", ",", true},   {"1e3", ".", ",", true},       {"1,234", ".", ",", true},
+      {".5", ".", ",", true},     {"1,5", ",", ".", true},       {"1.5", ",", ".", true},
+      {"", ".", ",", false},      {"   ", ".", ",", false},      {"12a45", ".", ",", false},
+      {"ABC", ".", ",", false},   {"1 2", ".", ",", false},      {"1e", ".", ",", false},
+      {"-", ".", ",", false},     {",12", ".", ",", false},      {"12345abc", ".", ",", false},
+      {"6062x", ".", ",", false}, {"12345", "1", "2", true},
   };
   for (const auto& r : rows)
     EXPECT_EQ(is_numeric(r.text, r.dec, r.group), r.numeric) << '"' << r.text << '"';
@@ -99,6 +100,7 @@ TEST(ZipOfEntry, TrimsThenCutsToFive) {
   EXPECT_EQ(zip_of_entry(" 1234 "), "1234");
   EXPECT_EQ(zip_of_entry(""), "");
   EXPECT_EQ(zip_of_entry("60628  "), "60628");
+  EXPECT_EQ(zip_of_entry("6062x"), "6062x");
   EXPECT_EQ(zip_of_entry("\xc3\xa9"
                          "12345"),
             "\xc3\xa9"
