@@ -2,9 +2,9 @@
 // reads its database and says what it found (see start_up_check.h).
 #include <QApplication>
 
-#include "main_window.h"
-#include "prompt.h"
-#include "start_up_check.h"
+#include "app/main_window.h"
+#include "app/prompt.h"
+#include "app/start_up_check.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);

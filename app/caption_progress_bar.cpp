@@ -1,4 +1,4 @@
-#include "caption_progress_bar.h"
+#include "app/caption_progress_bar.h"
 
 #include <algorithm>
 #include <cmath>

@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "progress.h"
+#include "output/progress.h"
 
 namespace quorvane {
 

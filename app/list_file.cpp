@@ -1,4 +1,4 @@
-#include "list_file.h"
+#include "app/list_file.h"
 
 namespace quorvane {
 

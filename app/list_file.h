@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "list_reader.h"
+#include "engine/list_reader.h"
 
 namespace quorvane {
 

@@ -1,4 +1,4 @@
-#include "main_window.h"
+#include "app/main_window.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -11,9 +11,9 @@
 #include <QUrl>
 #include <limits>
 
-#include "caption_progress_bar.h"
-#include "option_button.h"
-#include "prompt.h"
+#include "app/caption_progress_bar.h"
+#include "app/option_button.h"
+#include "app/prompt.h"
 
 namespace quorvane {
 namespace {

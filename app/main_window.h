@@ -7,11 +7,11 @@
 #include <memory>
 #include <string_view>
 
-#include "pointer.h"
-#include "settings.h"
-#include "text_list_model.h"
-#include "workbook.h"
-#include "zip_distance.h"
+#include "app/pointer.h"
+#include "app/settings.h"
+#include "output/text_list_model.h"
+#include "output/workbook.h"
+#include "engine/zip_distance.h"
 
 class QFocusEvent;
 class QGroupBox;

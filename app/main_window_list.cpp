@@ -8,12 +8,12 @@
 #include <QTableView>
 #include <cstdio>
 
-#include "error_trap.h"
-#include "list_file.h"
-#include "main_window.h"
-#include "prompt.h"
-#include "regular_file.h"
-#include "text.h"
+#include "engine/error_trap.h"
+#include "app/list_file.h"
+#include "app/main_window.h"
+#include "app/prompt.h"
+#include "engine/regular_file.h"
+#include "engine/text.h"
 
 namespace quorvane {
 namespace {

@@ -1,10 +1,10 @@
 // The result commands: text file, workbook, clipboard, clearing and removing results.
-#include "caption_progress_bar.h"
-#include "clipboard.h"
-#include "error_trap.h"
-#include "main_window.h"
-#include "prompt.h"
-#include "text_export.h"
+#include "app/caption_progress_bar.h"
+#include "output/clipboard.h"
+#include "engine/error_trap.h"
+#include "app/main_window.h"
+#include "app/prompt.h"
+#include "output/text_export.h"
 
 namespace quorvane {
 namespace {

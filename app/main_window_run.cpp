@@ -6,13 +6,13 @@
 #include <QTableView>
 #include <span>
 
-#include "caption_progress_bar.h"
-#include "error_trap.h"
-#include "main_window.h"
-#include "option_button.h"
-#include "prompt.h"
-#include "text.h"
-#include "yielder.h"
+#include "app/caption_progress_bar.h"
+#include "engine/error_trap.h"
+#include "app/main_window.h"
+#include "app/option_button.h"
+#include "app/prompt.h"
+#include "engine/text.h"
+#include "output/yielder.h"
 
 namespace quorvane {
 namespace {

@@ -18,14 +18,14 @@
 #include <string>
 #include <vector>
 
-#include "app_icon.h"
-#include "caption_progress_bar.h"
-#include "error_trap.h"
-#include "main_window.h"
-#include "option_button.h"
-#include "prompt.h"
-#include "regular_file.h"
-#include "text.h"
+#include "app/app_icon.h"
+#include "app/caption_progress_bar.h"
+#include "engine/error_trap.h"
+#include "app/main_window.h"
+#include "app/option_button.h"
+#include "app/prompt.h"
+#include "engine/regular_file.h"
+#include "engine/text.h"
 
 namespace quorvane {
 namespace {

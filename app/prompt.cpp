@@ -1,11 +1,11 @@
-#include "prompt.h"
+#include "app/prompt.h"
 
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QInputDialog>
 #include <QMessageBox>
 
-#include "error_trap.h"
+#include "engine/error_trap.h"
 
 namespace quorvane {
 namespace {

@@ -1,4 +1,4 @@
-#include "settings.h"
+#include "app/settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "regular_file.h"
+#include "engine/regular_file.h"
 
 namespace quorvane {
 namespace {

@@ -1,8 +1,8 @@
-#include "start_up_check.h"
+#include "app/start_up_check.h"
 
 #include <cstdio>
 
-#include "main_window.h"
+#include "app/main_window.h"
 
 namespace quorvane {
 

@@ -4,7 +4,7 @@
 // instead of shown, so the check never waits for an answer.
 #include <QString>
 
-#include "prompt.h"
+#include "app/prompt.h"
 
 namespace quorvane {
 

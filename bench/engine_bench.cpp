@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "distance.h"
-#include "text.h"
-#include "zip_distance.h"
+#include "engine/distance.h"
+#include "engine/text.h"
+#include "engine/zip_distance.h"
 
 namespace {
 

@@ -17,11 +17,11 @@
 #include <fstream>
 #include <random>
 
-#include "clipboard.h"
-#include "main_window.h"
-#include "prompt.h"
-#include "text_export.h"
-#include "workbook.h"
+#include "output/clipboard.h"
+#include "app/main_window.h"
+#include "app/prompt.h"
+#include "output/text_export.h"
+#include "output/workbook.h"
 
 using namespace quorvane;
 

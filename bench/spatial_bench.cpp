@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "distance_matrix.h"
-#include "zip_index.h"
+#include "engine/distance_matrix.h"
+#include "engine/zip_index.h"
 
 namespace {
 

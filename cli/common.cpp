@@ -1,4 +1,4 @@
-#include "common.h"
+#include "cli/common.h"
 
 #include <sys/stat.h>
 
@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "error_trap.h"
+#include "engine/error_trap.h"
 
 namespace quorvane::cli {
 namespace {

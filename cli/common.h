@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "zip_distance.h"
+#include "engine/zip_distance.h"
 
 namespace quorvane::cli {
 

@@ -1,4 +1,4 @@
-#include "coordinates.h"
+#include "cli/coordinates.h"
 
 #include <charconv>
 

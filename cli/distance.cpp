@@ -1,11 +1,11 @@
-#include "distance.h"
+#include "cli/distance.h"
 
 #include <array>
 #include <optional>
 
-#include "not_found.h"
-#include "output.h"
-#include "table_part.h"
+#include "cli/not_found.h"
+#include "cli/output.h"
+#include "engine/table_part.h"
 
 namespace quorvane::cli {
 

@@ -1,8 +1,8 @@
-#include "formats.h"
+#include "cli/formats.h"
 
-#include "aligned_text.h"
-#include "distance_matrix.h"
-#include "text.h"
+#include "format/aligned_text.h"
+#include "engine/distance_matrix.h"
+#include "engine/text.h"
 
 namespace quorvane::cli {
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "output.h"
-#include "zip_distance.h"
+#include "cli/output.h"
+#include "engine/zip_distance.h"
 
 namespace quorvane::cli {
 

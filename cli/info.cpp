@@ -1,7 +1,7 @@
-#include "info.h"
+#include "cli/info.h"
 
-#include "db_info.h"
-#include "output.h"
+#include "engine/db_info.h"
+#include "cli/output.h"
 
 namespace quorvane::cli {
 namespace {

@@ -2,7 +2,7 @@
 // quorvane-cli info: the database file and its tables.
 #include <CLI/CLI.hpp>
 
-#include "common.h"
+#include "cli/common.h"
 
 namespace quorvane::cli {
 

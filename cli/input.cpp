@@ -1,4 +1,4 @@
-#include "input.h"
+#include "cli/input.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -8,7 +8,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "common.h"
+#include "cli/common.h"
 
 namespace quorvane::cli {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "list_reader.h"
+#include "engine/list_reader.h"
 
 namespace quorvane::cli {
 

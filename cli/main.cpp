@@ -4,16 +4,16 @@
 #include <sstream>
 #include <utility>
 
-#include "common.h"
-#include "distance.h"
-#include "error_trap.h"
-#include "info.h"
-#include "matrix.h"
-#include "nearest.h"
-#include "output.h"
-#include "run.h"
-#include "tables.h"
-#include "within.h"
+#include "cli/common.h"
+#include "cli/distance.h"
+#include "engine/error_trap.h"
+#include "cli/info.h"
+#include "cli/matrix.h"
+#include "cli/nearest.h"
+#include "cli/output.h"
+#include "cli/run.h"
+#include "cli/tables.h"
+#include "cli/within.h"
 
 namespace {
 

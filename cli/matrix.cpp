@@ -1,13 +1,13 @@
-#include "matrix.h"
+#include "cli/matrix.h"
 
 #include <algorithm>
 #include <optional>
 
-#include "distance_matrix.h"
-#include "input.h"
-#include "not_found.h"
-#include "output.h"
-#include "text.h"
+#include "engine/distance_matrix.h"
+#include "cli/input.h"
+#include "cli/not_found.h"
+#include "cli/output.h"
+#include "engine/text.h"
 
 namespace quorvane::cli {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "common.h"
+#include "cli/common.h"
 
 namespace quorvane::cli {
 

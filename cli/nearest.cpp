@@ -1,12 +1,12 @@
-#include "nearest.h"
+#include "cli/nearest.h"
 
 #include <optional>
 
-#include "coordinates.h"
-#include "distance_matrix.h"
-#include "output.h"
-#include "text.h"
-#include "zip_index.h"
+#include "cli/coordinates.h"
+#include "engine/distance_matrix.h"
+#include "cli/output.h"
+#include "engine/text.h"
+#include "engine/zip_index.h"
 
 namespace quorvane::cli {
 

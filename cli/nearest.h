@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <string>
 
-#include "common.h"
+#include "cli/common.h"
 
 namespace quorvane::cli {
 

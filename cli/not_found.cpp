@@ -1,6 +1,6 @@
-#include "not_found.h"
+#include "cli/not_found.h"
 
-#include "text.h"
+#include "engine/text.h"
 
 namespace quorvane::cli {
 

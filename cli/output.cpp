@@ -1,4 +1,4 @@
-#include "output.h"
+#include "cli/output.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -7,7 +7,7 @@
 #include <csignal>
 #include <cstring>
 
-#include "common.h"
+#include "cli/common.h"
 
 namespace quorvane::cli {
 namespace {

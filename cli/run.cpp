@@ -1,11 +1,11 @@
-#include "run.h"
+#include "cli/run.h"
 
 #include <optional>
 
-#include "formats.h"
-#include "input.h"
-#include "not_found.h"
-#include "text.h"
+#include "cli/formats.h"
+#include "cli/input.h"
+#include "cli/not_found.h"
+#include "engine/text.h"
 
 namespace quorvane::cli {
 namespace {

@@ -1,13 +1,13 @@
-#include "tables.h"
+#include "cli/tables.h"
 
 #include <limits>
 #include <optional>
 
-#include "coordinates.h"
-#include "distance_matrix.h"
-#include "output.h"
-#include "table_diff.h"
-#include "text.h"
+#include "cli/coordinates.h"
+#include "engine/distance_matrix.h"
+#include "cli/output.h"
+#include "engine/table_diff.h"
+#include "engine/text.h"
 
 namespace quorvane::cli {
 namespace {

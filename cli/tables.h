@@ -3,7 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <string>
 
-#include "common.h"
+#include "cli/common.h"
 
 namespace quorvane::cli {
 

@@ -1,10 +1,10 @@
-#include "within.h"
+#include "cli/within.h"
 
 #include <limits>
 #include <optional>
 
-#include "formats.h"
-#include "zip_index.h"
+#include "cli/formats.h"
+#include "engine/zip_index.h"
 
 namespace quorvane::cli {
 

@@ -11,7 +11,7 @@
 #include <new>
 #include <string>
 
-#include "mdb_table.h"
+#include "engine/mdb_table.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "access_stream.h"
+#include "engine/access_stream.h"
 
 #include <cstdint>
 
-#include "error_trap.h"
-#include "read_limits.h"
+#include "engine/error_trap.h"
+#include "engine/read_limits.h"
 
 namespace quorvane {
 namespace {

@@ -1,13 +1,13 @@
-#include "db_info.h"
+#include "engine/db_info.h"
 
 #include <unistd.h>
 
 #include <cstring>
 #include <exception>
 
-#include "error_trap.h"
-#include "regular_file.h"
-#include "zip_table.h"
+#include "engine/error_trap.h"
+#include "engine/regular_file.h"
+#include "engine/zip_table.h"
 
 namespace quorvane {
 namespace {

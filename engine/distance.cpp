@@ -1,9 +1,9 @@
-#include "distance.h"
+#include "engine/distance.h"
 
 #include <GeographicLib/Geodesic.hpp>
 #include <cmath>
 
-#include "error_trap.h"
+#include "engine/error_trap.h"
 
 namespace quorvane {
 

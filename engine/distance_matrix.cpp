@@ -1,4 +1,4 @@
-#include "distance_matrix.h"
+#include "engine/distance_matrix.h"
 
 #include <algorithm>
 #include <atomic>
@@ -6,8 +6,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "text.h"
-#include "zip_index.h"
+#include "engine/text.h"
+#include "engine/zip_index.h"
 
 namespace quorvane {
 

@@ -1,4 +1,4 @@
-#include "error_trap.h"
+#include "engine/error_trap.h"
 
 #include <utility>
 

@@ -1,8 +1,8 @@
-#include "fast_distance.h"
+#include "engine/fast_distance.h"
 
 #include <cmath>
 
-#include "distance.h"
+#include "engine/distance.h"
 
 #if defined(__x86_64__)
 #include <emmintrin.h>

@@ -11,7 +11,7 @@
 // always the exact formula's; the unprinted last bits of the double may differ.
 #include <cstddef>
 
-#include "zip_table.h"
+#include "engine/zip_table.h"
 
 namespace quorvane {
 

@@ -1,4 +1,4 @@
-#include "list_reader.h"
+#include "engine/list_reader.h"
 
 namespace quorvane {
 namespace {

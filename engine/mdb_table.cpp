@@ -1,6 +1,6 @@
 // Reads Access/Jet files (Jet 3, Jet 4, ACE) through mdbtools' libmdb. This runs in the
 // reader process only: a damaged file can make libmdb loop or crash.
-#include "mdb_table.h"
+#include "engine/mdb_table.h"
 
 #include <glib.h>
 #include <mdbtools.h>
@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "error_trap.h"
-#include "regular_file.h"
+#include "engine/error_trap.h"
+#include "engine/regular_file.h"
 
 namespace quorvane {
 namespace {

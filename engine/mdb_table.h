@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "zip_table.h"
+#include "engine/zip_table.h"
 
 namespace quorvane {
 

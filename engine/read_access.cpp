@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "access_stream.h"
-#include "error_trap.h"
-#include "zip_table.h"
+#include "engine/access_stream.h"
+#include "engine/error_trap.h"
+#include "engine/zip_table.h"
 
 extern char** environ;
 

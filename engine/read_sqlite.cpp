@@ -6,12 +6,12 @@
 #include <cstring>
 #include <string>
 
-#include "error_trap.h"
-#include "read_limits.h"
-#include "regular_file.h"
-#include "table_part.h"
-#include "text.h"
-#include "zip_table.h"
+#include "engine/error_trap.h"
+#include "engine/read_limits.h"
+#include "engine/regular_file.h"
+#include "engine/table_part.h"
+#include "engine/text.h"
+#include "engine/zip_table.h"
 
 namespace quorvane {
 namespace {

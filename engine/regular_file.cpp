@@ -1,4 +1,4 @@
-#include "regular_file.h"
+#include "engine/regular_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,7 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "error_trap.h"
+#include "engine/error_trap.h"
 
 namespace quorvane {
 namespace {

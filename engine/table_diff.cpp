@@ -1,9 +1,9 @@
-#include "table_diff.h"
+#include "engine/table_diff.h"
 
 #include <algorithm>
 #include <unordered_map>
 
-#include "zip_index.h"
+#include "engine/zip_index.h"
 
 namespace quorvane {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "zip_distance.h"
-#include "zip_table.h"
+#include "engine/zip_distance.h"
+#include "engine/zip_table.h"
 
 namespace quorvane {
 

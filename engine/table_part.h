@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "zip_table.h"
+#include "engine/zip_table.h"
 
 namespace quorvane {
 

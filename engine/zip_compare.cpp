@@ -9,10 +9,10 @@
 #include <cmath>
 #include <cstring>
 
-#include "distance.h"
-#include "fast_distance.h"
-#include "text.h"
-#include "zip_distance.h"
+#include "engine/distance.h"
+#include "engine/fast_distance.h"
+#include "engine/text.h"
+#include "engine/zip_distance.h"
 
 namespace quorvane {
 namespace {

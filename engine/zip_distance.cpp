@@ -1,10 +1,10 @@
-#include "zip_distance.h"
+#include "engine/zip_distance.h"
 
 #include <cmath>
 
-#include "distance.h"
-#include "error_trap.h"
-#include "text.h"
+#include "engine/distance.h"
+#include "engine/error_trap.h"
+#include "engine/text.h"
 
 namespace quorvane {
 namespace {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "zip_store.h"
+#include "engine/zip_store.h"
 
 namespace quorvane {
 

@@ -1,4 +1,4 @@
-#include "zip_index.h"
+#include "engine/zip_index.h"
 
 #include <algorithm>
 #include <array>
@@ -7,8 +7,8 @@
 #include <limits>
 #include <nanoflann.hpp>
 
-#include "distance.h"
-#include "text.h"
+#include "engine/distance.h"
+#include "engine/text.h"
 
 namespace quorvane {
 namespace {

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "zip_distance.h"
-#include "zip_table.h"
+#include "engine/zip_distance.h"
+#include "engine/zip_table.h"
 
 namespace quorvane {
 

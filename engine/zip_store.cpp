@@ -1,9 +1,9 @@
-#include "zip_store.h"
+#include "engine/zip_store.h"
 
 #include <sys/stat.h>
 
-#include "error_trap.h"
-#include "zip_index.h"
+#include "engine/error_trap.h"
+#include "engine/zip_index.h"
 
 namespace quorvane {
 

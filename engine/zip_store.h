@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "zip_table.h"
+#include "engine/zip_table.h"
 
 namespace quorvane {
 

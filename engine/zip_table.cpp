@@ -1,14 +1,14 @@
-#include "zip_table.h"
+#include "engine/zip_table.h"
 
 #include <unistd.h>
 
 #include <cmath>
 #include <cstring>
 
-#include "distance.h"
-#include "error_trap.h"
-#include "regular_file.h"
-#include "text.h"
+#include "engine/distance.h"
+#include "engine/error_trap.h"
+#include "engine/regular_file.h"
+#include "engine/text.h"
 
 namespace quorvane {
 

@@ -15,7 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "text.h"
+#include "engine/text.h"
 
 namespace quorvane {
 

@@ -1,13 +1,13 @@
 // The reader's output stream against a model that first cuts it into fields, then
 // takes whole rows of them.
-#include "access_stream.h"
+#include "engine/access_stream.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-#include "error_trap.h"
+#include "engine/error_trap.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "text.h"
+#include "engine/text.h"
 
 // A failed check names itself before the abort that libFuzzer reports.
 #define check(ok)                                                           \

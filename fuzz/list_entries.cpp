@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "list_file.h"
+#include "app/list_file.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "text.h"
+#include "engine/text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Any bytes as the settings file: the store starts, either with what the file holds or
 // with the file set aside; then what is written is what a new store reads back.
-#include "settings.h"
+#include "app/settings.h"
 
 #include <QCoreApplication>
 #include <QDir>

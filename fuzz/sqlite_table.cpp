@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "error_trap.h"
-#include "read_limits.h"
-#include "zip_table.h"
+#include "engine/error_trap.h"
+#include "engine/read_limits.h"
+#include "engine/zip_table.h"
 
 namespace {
 

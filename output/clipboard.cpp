@@ -1,4 +1,4 @@
-#include "clipboard.h"
+#include "output/clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "text.h"
+#include "engine/text.h"
 
 namespace quorvane {
 

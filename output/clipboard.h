@@ -5,8 +5,8 @@
 #include <QString>
 #include <string>
 
-#include "list_source.h"
-#include "yielder.h"
+#include "output/list_source.h"
+#include "output/yielder.h"
 
 namespace quorvane {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "error_trap.h"
+#include "engine/error_trap.h"
 
 namespace quorvane {
 

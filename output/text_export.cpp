@@ -1,4 +1,4 @@
-#include "text_export.h"
+#include "output/text_export.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -11,10 +11,10 @@
 #include <cstring>
 #include <vector>
 
-#include "aligned_text.h"
-#include "error_trap.h"
-#include "file_size_signal.h"
-#include "text.h"
+#include "format/aligned_text.h"
+#include "engine/error_trap.h"
+#include "output/file_size_signal.h"
+#include "engine/text.h"
 
 namespace quorvane {
 namespace {

@@ -5,9 +5,9 @@
 #include <QIODevice>
 #include <QString>
 
-#include "list_source.h"
-#include "progress.h"
-#include "yielder.h"
+#include "output/list_source.h"
+#include "output/progress.h"
+#include "output/yielder.h"
 
 namespace quorvane {
 

@@ -1,4 +1,4 @@
-#include "text_list_model.h"
+#include "output/text_list_model.h"
 
 #include <sys/mman.h>
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "list_source.h"
+#include "output/list_source.h"
 
 namespace quorvane {
 

@@ -1,4 +1,4 @@
-#include "workbook.h"
+#include "output/workbook.h"
 
 #include <xlsxwriter.h>
 
@@ -13,8 +13,8 @@
 #include <charconv>
 #include <optional>
 
-#include "text.h"
-#include "xlsx_template.h"
+#include "engine/text.h"
+#include "output/xlsx_template.h"
 
 namespace quorvane {
 

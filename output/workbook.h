@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "list_source.h"
-#include "yielder.h"
+#include "output/list_source.h"
+#include "output/yielder.h"
 
 namespace quorvane {
 

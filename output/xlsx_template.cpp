@@ -1,4 +1,4 @@
-#include "xlsx_template.h"
+#include "output/xlsx_template.h"
 
 #include <unzip.h>
 #include <zip.h>

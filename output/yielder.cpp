@@ -1,4 +1,4 @@
-#include "yielder.h"
+#include "output/yielder.h"
 
 #include <QCoreApplication>
 

@@ -7,8 +7,8 @@
 #include <QScreen>
 #include <cstdio>
 
-#include "main_window.h"
-#include "start_up_check.h"
+#include "app/main_window.h"
+#include "app/start_up_check.h"
 
 namespace {
 

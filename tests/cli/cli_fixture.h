@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "cli_process.h"
-#include "test_db.h"
+#include "tests/cli/cli_process.h"
+#include "tests/support/test_db.h"
 
 namespace quorvane::test {
 

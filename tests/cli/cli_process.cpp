@@ -1,4 +1,4 @@
-#include "cli_process.h"
+#include "tests/cli/cli_process.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <csignal>
 
-#include "cli_fixture.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace quorvane::test {
 namespace {

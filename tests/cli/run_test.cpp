@@ -1,5 +1,5 @@
 // quorvane-cli run: the bytes of each format, both modes, and the inputs it reads.
-#include "cli_fixture.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace quorvane::test {
 namespace {

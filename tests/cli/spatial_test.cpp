@@ -2,7 +2,7 @@
 // matrix against run's answers for the same pairs.
 #include <csignal>
 
-#include "cli_fixture.h"
+#include "tests/cli/cli_fixture.h"
 
 namespace quorvane::test {
 namespace {

@@ -1,10 +1,10 @@
 // The reader process's output as the program parses it: whole rows only, and an error
 // unless the stream ends as a complete table.
-#include "access_stream.h"
+#include "engine/access_stream.h"
 
 #include <gtest/gtest.h>
 
-#include "error_trap.h"
+#include "engine/error_trap.h"
 
 namespace quorvane {
 namespace {

@@ -1,4 +1,4 @@
-#include "distance.h"
+#include "engine/distance.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <limits>
 #include <random>
 
-#include "error_trap.h"
-#include "text.h"
+#include "engine/error_trap.h"
+#include "engine/text.h"
 
 namespace quorvane {
 namespace {

@@ -4,10 +4,10 @@
 #include <cmath>
 #include <random>
 
-#include "distance.h"
-#include "fast_distance.h"
-#include "text.h"
-#include "zip_distance.h"
+#include "engine/distance.h"
+#include "engine/fast_distance.h"
+#include "engine/text.h"
+#include "engine/zip_distance.h"
 
 namespace quorvane {
 namespace {

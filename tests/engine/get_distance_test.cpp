@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "test_db.h"
-#include "zip_distance.h"
+#include "tests/support/test_db.h"
+#include "engine/zip_distance.h"
 
 namespace quorvane {
 namespace {

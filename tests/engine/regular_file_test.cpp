@@ -1,4 +1,4 @@
-#include "regular_file.h"
+#include "engine/regular_file.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -9,7 +9,7 @@
 
 #include <filesystem>
 
-#include "test_db.h"
+#include "tests/support/test_db.h"
 
 namespace quorvane {
 namespace {

@@ -6,12 +6,12 @@
 #include <cmath>
 #include <random>
 
-#include "distance.h"
-#include "distance_matrix.h"
-#include "table_diff.h"
-#include "test_db.h"
-#include "text.h"
-#include "zip_index.h"
+#include "engine/distance.h"
+#include "engine/distance_matrix.h"
+#include "engine/table_diff.h"
+#include "tests/support/test_db.h"
+#include "engine/text.h"
+#include "engine/zip_index.h"
 
 namespace quorvane {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "error_trap.h"
-#include "test_db.h"
+#include "engine/error_trap.h"
+#include "tests/support/test_db.h"
 
 namespace quorvane {
 namespace {

@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "read_limits.h"
-#include "test_db.h"
-#include "zip_distance.h"
+#include "engine/read_limits.h"
+#include "tests/support/test_db.h"
+#include "engine/zip_distance.h"
 
 namespace quorvane {
 namespace {

@@ -10,9 +10,9 @@
 #include <QTableView>
 #include <QTest>
 
-#include "caption_progress_bar.h"
-#include "gui_test_base.h"
-#include "yielder.h"
+#include "app/caption_progress_bar.h"
+#include "tests/gui/gui_test_base.h"
+#include "output/yielder.h"
 
 namespace quorvane::test {
 namespace {

@@ -1,11 +1,11 @@
-#include "gui_test_base.h"
+#include "tests/gui/gui_test_base.h"
 
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QTimer>
 
-#include "yielder.h"
+#include "output/yielder.h"
 
 namespace quorvane::test {
 

@@ -9,9 +9,9 @@
 #include <map>
 #include <memory>
 
-#include "main_window.h"
-#include "scripted_prompt.h"
-#include "test_db.h"
+#include "app/main_window.h"
+#include "tests/support/scripted_prompt.h"
+#include "tests/support/test_db.h"
 
 namespace quorvane::test {
 

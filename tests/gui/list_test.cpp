@@ -7,8 +7,8 @@
 #include <QTableView>
 #include <QTest>
 
-#include "gui_test_base.h"
-#include "yielder.h"
+#include "tests/gui/gui_test_base.h"
+#include "output/yielder.h"
 
 namespace quorvane::test {
 namespace {

@@ -8,8 +8,8 @@
 #include <QTableView>
 #include <QTest>
 
-#include "gui_test_base.h"
-#include "pointer_events.h"
+#include "tests/gui/gui_test_base.h"
+#include "tests/support/pointer_events.h"
 
 namespace quorvane::test {
 namespace {

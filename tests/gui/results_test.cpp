@@ -4,8 +4,8 @@
 #include <QTableView>
 #include <QTest>
 
-#include "caption_progress_bar.h"
-#include "gui_test_base.h"
+#include "app/caption_progress_bar.h"
+#include "tests/gui/gui_test_base.h"
 
 namespace quorvane::test {
 namespace {

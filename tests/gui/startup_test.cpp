@@ -14,8 +14,8 @@
 #include <csignal>
 #include <string>
 
-#include "caption_progress_bar.h"
-#include "gui_test_base.h"
+#include "app/caption_progress_bar.h"
+#include "tests/gui/gui_test_base.h"
 
 namespace quorvane::test {
 namespace {

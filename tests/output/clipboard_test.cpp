@@ -1,11 +1,11 @@
-#include "clipboard.h"
+#include "output/clipboard.h"
 
 #include <gtest/gtest.h>
 
 #include <QClipboard>
 #include <QGuiApplication>
 
-#include "table_source.h"
+#include "tests/output/table_source.h"
 
 namespace quorvane {
 namespace {

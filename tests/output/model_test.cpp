@@ -3,7 +3,7 @@
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
-#include "text_list_model.h"
+#include "output/text_list_model.h"
 
 namespace quorvane {
 namespace {

@@ -1,4 +1,4 @@
-#include "text_export.h"
+#include "output/text_export.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -9,8 +9,8 @@
 #include <QDir>
 #include <QFile>
 
-#include "table_source.h"
-#include "test_db.h"
+#include "tests/output/table_source.h"
+#include "tests/support/test_db.h"
 
 namespace quorvane {
 namespace {

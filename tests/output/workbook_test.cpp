@@ -1,4 +1,4 @@
-#include "workbook.h"
+#include "output/workbook.h"
 
 #include <gtest/gtest.h>
 #include <unzip.h>
@@ -9,8 +9,8 @@
 #include <map>
 #include <regex>
 
-#include "table_source.h"
-#include "test_db.h"
+#include "tests/output/table_source.h"
+#include "tests/support/test_db.h"
 
 namespace quorvane {
 namespace {

@@ -7,7 +7,7 @@
 #include <deque>
 #include <functional>
 
-#include "prompt.h"
+#include "app/prompt.h"
 
 namespace quorvane::test {
 

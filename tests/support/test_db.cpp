@@ -1,4 +1,4 @@
-#include "test_db.h"
+#include "tests/support/test_db.h"
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "error_trap.h"
+#include "engine/error_trap.h"
 
 namespace quorvane::test {
 

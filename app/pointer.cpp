@@ -1,4 +1,4 @@
-#include "pointer.h"
+#include "app/pointer.h"
 
 #include <unistd.h>
 
@@ -9,7 +9,7 @@
 #include <QMouseEvent>
 #include <QPixmap>
 
-#include "regular_file.h"
+#include "engine/regular_file.h"
 
 namespace quorvane {
 

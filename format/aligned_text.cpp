@@ -1,8 +1,8 @@
-#include "aligned_text.h"
+#include "format/aligned_text.h"
 
 #include <algorithm>
 
-#include "text.h"
+#include "engine/text.h"
 
 namespace quorvane {
 

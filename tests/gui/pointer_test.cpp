@@ -1,4 +1,4 @@
-#include "pointer.h"
+#include "app/pointer.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "pointer_events.h"
+#include "tests/support/pointer_events.h"
 
 namespace quorvane {
 namespace {
