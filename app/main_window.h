@@ -9,9 +9,9 @@
 
 #include "app/pointer.h"
 #include "app/settings.h"
+#include "engine/zip_distance.h"
 #include "output/text_list_model.h"
 #include "output/workbook.h"
-#include "engine/zip_distance.h"
 
 class QFocusEvent;
 class QGroupBox;

@@ -8,10 +8,10 @@
 #include <QTableView>
 #include <cstdio>
 
-#include "engine/error_trap.h"
 #include "app/list_file.h"
 #include "app/main_window.h"
 #include "app/prompt.h"
+#include "engine/error_trap.h"
 #include "engine/regular_file.h"
 #include "engine/text.h"
 

@@ -1,9 +1,9 @@
 // The result commands: text file, workbook, clipboard, clearing and removing results.
 #include "app/caption_progress_bar.h"
-#include "output/clipboard.h"
-#include "engine/error_trap.h"
 #include "app/main_window.h"
 #include "app/prompt.h"
+#include "engine/error_trap.h"
+#include "output/clipboard.h"
 #include "output/text_export.h"
 
 namespace quorvane {

@@ -7,10 +7,10 @@
 #include <span>
 
 #include "app/caption_progress_bar.h"
-#include "engine/error_trap.h"
 #include "app/main_window.h"
 #include "app/option_button.h"
 #include "app/prompt.h"
+#include "engine/error_trap.h"
 #include "engine/text.h"
 #include "output/yielder.h"
 

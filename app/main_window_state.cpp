@@ -20,10 +20,10 @@
 
 #include "app/app_icon.h"
 #include "app/caption_progress_bar.h"
-#include "engine/error_trap.h"
 #include "app/main_window.h"
 #include "app/option_button.h"
 #include "app/prompt.h"
+#include "engine/error_trap.h"
 #include "engine/regular_file.h"
 #include "engine/text.h"
 

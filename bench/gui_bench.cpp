@@ -17,9 +17,9 @@
 #include <fstream>
 #include <random>
 
-#include "output/clipboard.h"
 #include "app/main_window.h"
 #include "app/prompt.h"
+#include "output/clipboard.h"
 #include "output/text_export.h"
 #include "output/workbook.h"
 

@@ -1,8 +1,9 @@
 #include "cli/formats.h"
 
-#include "format/aligned_text.h"
 #include "engine/distance_matrix.h"
 #include "engine/text.h"
+#include "format/aligned_text.h"
+#include "format/status_words.h"
 
 namespace quorvane::cli {
 namespace {
@@ -64,7 +65,7 @@ class Csv : public Format {
         text += ",\r\n";
       } else {
         text += ',';
-        text += status_name(results[i].status);
+        text += status_word(results[i].status);
         text += "\r\n";
       }
     }
@@ -72,24 +73,6 @@ class Csv : public Format {
 };
 
 }  // namespace
-
-std::string_view status_name(PairStatus status) {
-  switch (status) {
-    case PairStatus::Distance:
-      return "";
-    case PairStatus::NotInTable:
-      return "not-in-table";
-    case PairStatus::ZeroCoordinates:
-      return "zero-coordinates";
-    case PairStatus::NotNumeric:
-      return "not-numeric";
-    case PairStatus::DatabaseUnreadable:
-      return "database-unreadable";
-    case PairStatus::BadCoordinates:
-      return "bad-coordinates";
-  }
-  return "";
-}
 
 std::unique_ptr<Format> make_format(const std::string& name) {
   if (name == "text") return std::make_unique<AlignedText>();

@@ -24,7 +24,4 @@ class Format {
 // "lines", "text" or "csv".
 std::unique_ptr<Format> make_format(const std::string& name);
 
-// The status column of the CSV format: empty, or why there is no distance.
-std::string_view status_name(PairStatus status);
-
 }  // namespace quorvane::cli

@@ -1,7 +1,7 @@
 #include "cli/info.h"
 
-#include "engine/db_info.h"
 #include "cli/output.h"
+#include "engine/db_info.h"
 
 namespace quorvane::cli {
 namespace {

@@ -6,7 +6,6 @@
 
 #include "cli/common.h"
 #include "cli/distance.h"
-#include "engine/error_trap.h"
 #include "cli/info.h"
 #include "cli/matrix.h"
 #include "cli/nearest.h"
@@ -14,6 +13,7 @@
 #include "cli/run.h"
 #include "cli/tables.h"
 #include "cli/within.h"
+#include "engine/error_trap.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <optional>
 
-#include "engine/distance_matrix.h"
 #include "cli/input.h"
 #include "cli/not_found.h"
 #include "cli/output.h"
+#include "engine/distance_matrix.h"
 #include "engine/text.h"
 
 namespace quorvane::cli {

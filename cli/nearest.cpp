@@ -3,8 +3,8 @@
 #include <optional>
 
 #include "cli/coordinates.h"
-#include "engine/distance_matrix.h"
 #include "cli/output.h"
+#include "engine/distance_matrix.h"
 #include "engine/text.h"
 #include "engine/zip_index.h"
 

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "cli/coordinates.h"
-#include "engine/distance_matrix.h"
 #include "cli/output.h"
+#include "engine/distance_matrix.h"
 #include "engine/table_diff.h"
 #include "engine/text.h"
 

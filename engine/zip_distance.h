@@ -21,6 +21,7 @@ enum class PairStatus : std::uint8_t {
   NotNumeric,          // the 2012 table's numeric comparison rejects the text
   DatabaseUnreadable,  // the table could not be read
   BadCoordinates,      // a stored coordinate is not a finite number
+  NotAZip,             // the cell does not read as a zip code (see zip_clean.h)
 };
 
 enum class Method : std::uint8_t { Sphere, Geodesic };

@@ -11,10 +11,10 @@
 #include <cstring>
 #include <vector>
 
-#include "format/aligned_text.h"
 #include "engine/error_trap.h"
-#include "output/file_size_signal.h"
 #include "engine/text.h"
+#include "format/aligned_text.h"
+#include "output/file_size_signal.h"
 
 namespace quorvane {
 namespace {

@@ -10,8 +10,8 @@
 #include <iterator>
 #include <random>
 
-#include "tests/support/test_db.h"
 #include "engine/zip_distance.h"
+#include "tests/support/test_db.h"
 
 namespace quorvane {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "tests/support/test_db.h"
 #include "engine/zip_distance.h"
+#include "tests/support/test_db.h"
 
 namespace quorvane {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <regex>
 
-#include "tests/support/test_db.h"
 #include "engine/zip_distance.h"
+#include "tests/support/test_db.h"
 
 namespace quorvane {
 namespace {

@@ -9,9 +9,9 @@
 #include "engine/distance.h"
 #include "engine/distance_matrix.h"
 #include "engine/table_diff.h"
-#include "tests/support/test_db.h"
 #include "engine/text.h"
 #include "engine/zip_index.h"
+#include "tests/support/test_db.h"
 
 namespace quorvane {
 namespace {

@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "engine/read_limits.h"
-#include "tests/support/test_db.h"
 #include "engine/zip_distance.h"
+#include "tests/support/test_db.h"
 
 namespace quorvane {
 namespace {

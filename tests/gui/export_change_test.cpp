@@ -11,8 +11,8 @@
 #include <QTest>
 
 #include "app/caption_progress_bar.h"
-#include "tests/gui/gui_test_base.h"
 #include "output/yielder.h"
+#include "tests/gui/gui_test_base.h"
 
 namespace quorvane::test {
 namespace {

@@ -7,8 +7,8 @@
 #include <QTableView>
 #include <QTest>
 
-#include "tests/gui/gui_test_base.h"
 #include "output/yielder.h"
+#include "tests/gui/gui_test_base.h"
 
 namespace quorvane::test {
 namespace {

@@ -6,8 +6,8 @@
 #include <QTimer>
 
 #include "app/caption_progress_bar.h"
-#include "tests/gui/gui_test_base.h"
 #include "output/yielder.h"
+#include "tests/gui/gui_test_base.h"
 
 namespace quorvane::test {
 namespace {
