@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/distance_matrix.h"
 #include "engine/zip_index.h"
+#include "format/distance_matrix.h"
 
 namespace {
 

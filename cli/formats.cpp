@@ -1,8 +1,9 @@
 #include "cli/formats.h"
 
-#include "engine/distance_matrix.h"
 #include "engine/text.h"
 #include "format/aligned_text.h"
+#include "format/csv.h"
+#include "format/distance_matrix.h"
 #include "format/status_words.h"
 
 namespace quorvane::cli {

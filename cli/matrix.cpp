@@ -6,8 +6,8 @@
 #include "cli/input.h"
 #include "cli/not_found.h"
 #include "cli/output.h"
-#include "engine/distance_matrix.h"
 #include "engine/text.h"
+#include "format/distance_matrix.h"
 
 namespace quorvane::cli {
 namespace {

@@ -4,9 +4,10 @@
 
 #include "cli/coordinates.h"
 #include "cli/output.h"
-#include "engine/distance_matrix.h"
 #include "engine/text.h"
 #include "engine/zip_index.h"
+#include "format/csv.h"
+#include "format/distance_matrix.h"
 
 namespace quorvane::cli {
 

@@ -5,9 +5,10 @@
 
 #include "cli/coordinates.h"
 #include "cli/output.h"
-#include "engine/distance_matrix.h"
 #include "engine/table_diff.h"
 #include "engine/text.h"
+#include "format/csv.h"
+#include "format/distance_matrix.h"
 
 namespace quorvane::cli {
 namespace {

@@ -7,10 +7,11 @@
 #include <random>
 
 #include "engine/distance.h"
-#include "engine/distance_matrix.h"
 #include "engine/table_diff.h"
 #include "engine/text.h"
 #include "engine/zip_index.h"
+#include "format/csv.h"
+#include "format/distance_matrix.h"
 #include "tests/support/test_db.h"
 
 namespace quorvane {

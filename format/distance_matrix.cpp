@@ -1,4 +1,4 @@
-#include "engine/distance_matrix.h"
+#include "format/distance_matrix.h"
 
 #include <algorithm>
 #include <atomic>
@@ -8,21 +8,9 @@
 
 #include "engine/text.h"
 #include "engine/zip_index.h"
+#include "format/csv.h"
 
 namespace quorvane {
-
-void append_csv_field(std::string& out, std::string_view field) {
-  if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
-    out += field;
-    return;
-  }
-  out += '"';
-  for (char c : field) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  out += '"';
-}
 
 namespace {
 

@@ -32,7 +32,4 @@ std::vector<std::size_t> write_distance_matrix(const ZipTable& table,
                                                std::span<const std::string> zips,
                                                const MatrixOptions& options, const TextSink& sink);
 
-// Appends a CSV field, quoted when it holds a comma, a quote or a line break.
-void append_csv_field(std::string& out, std::string_view field);
-
 }  // namespace quorvane
