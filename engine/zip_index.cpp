@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <mutex>
 #include <nanoflann.hpp>
 
 #include "engine/distance.h"
@@ -147,6 +148,14 @@ struct ZipIndex::Tree {
   using Kd = nanoflann::KDTreeSingleIndexAdaptor<nanoflann::L2_Simple_Adaptor<double, Tree>, Tree,
                                                  3, std::uint32_t>;
   std::unique_ptr<Kd> kd;
+  std::once_flag built;
+
+  // The squared chord from a query to an entry, as the tree measures it.
+  double chord_squared_to(const double* q, std::size_t i) const {
+    const auto& p = points[i];
+    const double dx = q[0] - p[0], dy = q[1] - p[1], dz = q[2] - p[2];
+    return dx * dx + dy * dy + dz * dz;
+  }
 
   // Collects tree entries closer than a squared chord, as place ids.
   struct Collector {
@@ -164,20 +173,64 @@ struct ZipIndex::Tree {
 };
 
 ZipIndex::ZipIndex(const ZipTable& table) : tree_(std::make_unique<Tree>()) {
+  // Places in zip code text order without sorting texts: five-digit keys (nearly every
+  // key) sort as their numbers, so they are placed by number; the few other keys are
+  // sorted apart and merged in. A row's point and sines are the ones make_place gives.
+  std::vector<std::int32_t> by_number(100000, ZipTable::kNoRow);
+  std::vector<ZipPlace> others;
+  std::size_t count = 0;
   table.for_each_row([&](std::string_view zip, const ZipRow& row) {
-    if (has_position(row)) places_.push_back(make_place(std::string(zip), row.lat, row.lon));
+    if (!has_position(row)) return;
+    ++count;
+    const std::int32_t five = five_digit_number(zip);
+    if (five >= 0)
+      by_number[static_cast<std::size_t>(five)] = static_cast<std::int32_t>(&row - &table.row(0));
+    else
+      others.push_back({std::string(zip), row.lat, row.lon, row.sin_lat, row.cos_lat});
   });
-  std::sort(places_.begin(), places_.end(),
+  std::sort(others.begin(), others.end(),
             [](const ZipPlace& a, const ZipPlace& b) { return a.zip < b.zip; });
+  places_.reserve(count);
+  std::vector<std::array<double, 3>> vectors;
+  vectors.reserve(count);
+  auto other = others.begin();
+  char digits[5];
+  for (std::uint32_t n = 0; n < by_number.size(); ++n) {
+    const std::int32_t r = by_number[n];
+    if (r == ZipTable::kNoRow) continue;
+    std::uint32_t v = n;
+    for (int i = 4; i >= 0; --i, v /= 10) digits[i] = static_cast<char>('0' + v % 10);
+    const std::string_view zip(digits, 5);
+    for (; other != others.end() && other->zip < zip; ++other) {
+      vectors.push_back(unit_vector(*other));
+      places_.push_back(std::move(*other));
+    }
+    const ZipRow& row = table.row(r);
+    const ZipPoint& point = table.point(r);
+    places_.push_back({std::string(zip), row.lat, row.lon, row.sin_lat, row.cos_lat});
+    vectors.push_back({point.x, point.y, point.z});
+  }
+  for (; other != others.end(); ++other) {
+    vectors.push_back(unit_vector(*other));
+    places_.push_back(std::move(*other));
+  }
   for (std::uint32_t id = 0; id < places_.size(); ++id) {
     if (tree_can_hold(places_[id])) {
-      tree_->points.push_back(unit_vector(places_[id]));
+      tree_->points.push_back(vectors[id]);
       tree_->ids.push_back(id);
     } else {
       odd_.push_back(id);
     }
   }
-  tree_->kd = std::make_unique<Tree::Kd>(3, *tree_, nanoflann::KDTreeSingleIndexAdaptorParams(16));
+}
+
+bool ZipIndex::use_tree() const {
+  if (queries_.fetch_add(1, std::memory_order_relaxed) < kScannedQueries) return false;
+  std::call_once(tree_->built, [&] {
+    tree_->kd =
+        std::make_unique<Tree::Kd>(3, *tree_, nanoflann::KDTreeSingleIndexAdaptorParams(16));
+  });
+  return true;
 }
 
 ZipIndex::~ZipIndex() = default;
@@ -190,8 +243,14 @@ std::vector<std::uint32_t> ZipIndex::candidates(const ZipPlace& centre, double a
     return ids;
   }
   const auto query = unit_vector(centre);
-  Tree::Collector collect{*tree_, chord_squared(angle), ids};
-  tree_->kd->findNeighbors(collect, query.data(), nanoflann::SearchParams(0, 0, false));
+  const double radius = chord_squared(angle);
+  if (use_tree()) {
+    Tree::Collector collect{*tree_, radius, ids};
+    tree_->kd->findNeighbors(collect, query.data(), nanoflann::SearchParams(0, 0, false));
+  } else {
+    for (std::size_t i = 0; i < tree_->points.size(); ++i)
+      if (tree_->chord_squared_to(query.data(), i) < radius) ids.push_back(tree_->ids[i]);
+  }
   ids.insert(ids.end(), odd_.begin(), odd_.end());
   return ids;
 }
@@ -226,10 +285,19 @@ std::vector<Neighbour> ZipIndex::nearest(const ZipPlace& centre, std::size_t cou
   // The count nearest by chord bound how far the count nearest by the formula can lie.
   double angle = std::numeric_limits<double>::infinity();
   if (tree_can_hold(centre) && count <= tree_->points.size()) {
-    std::vector<std::uint32_t> ids(count);
     std::vector<double> chords(count);
     const auto query = unit_vector(centre);
-    tree_->kd->knnSearch(query.data(), count, ids.data(), chords.data());
+    if (use_tree()) {
+      std::vector<std::uint32_t> ids(count);
+      tree_->kd->knnSearch(query.data(), count, ids.data(), chords.data());
+    } else {
+      std::vector<double> all(tree_->points.size());
+      for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = tree_->chord_squared_to(query.data(), i);
+      std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(count - 1),
+                       all.end());
+      chords[count - 1] = all[count - 1];
+    }
     const double farthest = 2 * std::asin(std::min(1.0, std::sqrt(chords[count - 1]) / 2));
     const AngleScale scale = angle_scale(method);
     angle = farthest * (scale.high / scale.low) * (1 + kRelativeMargin) + 2 * kAngleMargin;

@@ -4,6 +4,7 @@
 // as unit vectors (chord length orders points as great-circle distance does), but every
 // distance in an answer is the engine's own formula, so an answer is exactly the set a
 // full scan with that formula gives; the tree only narrows down the candidates.
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <span>
@@ -80,10 +81,16 @@ class ZipIndex {
   std::vector<Neighbour> measure(const ZipPlace& centre, const std::vector<std::uint32_t>& ids,
                                  double limit, Method method, Units units) const;
   std::vector<std::uint32_t> candidates(const ZipPlace& centre, double angle) const;
+  // The first few queries scan every point, which costs less than building the tree;
+  // later ones build it once (whichever thread comes first) and search it. False while
+  // scanning.
+  static constexpr unsigned kScannedQueries = 4;
+  bool use_tree() const;
 
   std::vector<ZipPlace> places_;    // sorted by zip code text, so ids order ties
   std::vector<std::uint32_t> odd_;  // positions the tree's bounds do not cover: always scanned
   std::unique_ptr<Tree> tree_;
+  mutable std::atomic<unsigned> queries_{0};
 };
 
 }  // namespace quorvane
