@@ -176,16 +176,12 @@ ZipIndex::ZipIndex(const ZipTable& table) : tree_(std::make_unique<Tree>()) {
   // Places in zip code text order without sorting texts: five-digit keys (nearly every
   // key) sort as their numbers, so they are placed by number; the few other keys are
   // sorted apart and merged in. A row's point and sines are the ones make_place gives.
-  std::vector<std::int32_t> by_number(100000, ZipTable::kNoRow);
   std::vector<ZipPlace> others;
   std::size_t count = 0;
   table.for_each_row([&](std::string_view zip, const ZipRow& row) {
     if (!has_position(row)) return;
     ++count;
-    const std::int32_t five = five_digit_number(zip);
-    if (five >= 0)
-      by_number[static_cast<std::size_t>(five)] = static_cast<std::int32_t>(&row - &table.row(0));
-    else
+    if (five_digit_number(zip) < 0)
       others.push_back({std::string(zip), row.lat, row.lon, row.sin_lat, row.cos_lat});
   });
   std::sort(others.begin(), others.end(),
@@ -195,9 +191,9 @@ ZipIndex::ZipIndex(const ZipTable& table) : tree_(std::make_unique<Tree>()) {
   vectors.reserve(count);
   auto other = others.begin();
   char digits[5];
-  for (std::uint32_t n = 0; n < by_number.size(); ++n) {
-    const std::int32_t r = by_number[n];
-    if (r == ZipTable::kNoRow) continue;
+  for (std::uint32_t n = 0; n < 100000 && places_.size() < count; ++n) {
+    const std::int32_t r = table.row_of_zip_number(n);
+    if (r == ZipTable::kNoRow || !has_position(table.row(r))) continue;
     std::uint32_t v = n;
     for (int i = 4; i >= 0; --i, v /= 10) digits[i] = static_cast<char>('0' + v % 10);
     const std::string_view zip(digits, 5);
@@ -214,6 +210,8 @@ ZipIndex::ZipIndex(const ZipTable& table) : tree_(std::make_unique<Tree>()) {
     vectors.push_back(unit_vector(*other));
     places_.push_back(std::move(*other));
   }
+  tree_->points.reserve(places_.size());
+  tree_->ids.reserve(places_.size());
   for (std::uint32_t id = 0; id < places_.size(); ++id) {
     if (tree_can_hold(places_[id])) {
       tree_->points.push_back(vectors[id]);

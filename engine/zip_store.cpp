@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "engine/error_trap.h"
+#include "engine/table_file.h"
 #include "engine/zip_index.h"
 
 namespace quorvane {
@@ -60,6 +61,10 @@ void ZipStore::begin_batch() {
 void ZipStore::load(int i) {
   tried_[i] = true;
   indexes_[i].reset();
+  if ((tables_[i] = read_table_file(path_, i == 1))) {
+    errors_[i].clear();
+    return;
+  }
   try {
     tables_[i] = load_table(path_, zip_table_spec(i == 1));
     errors_[i].clear();

@@ -53,6 +53,8 @@ struct Cell {
 };
 
 class ZipTable {
+  friend struct TableImage;  // table_file.cpp: writes and reads the members as they are
+
  public:
   static constexpr std::int32_t kNoRow = -1;
 
