@@ -45,32 +45,59 @@ struct Header {
 static_assert(std::is_trivially_copyable_v<Header> && sizeof(Header) == 104);
 
 // A fast checksum for finding damage (not an adversary): two independent lanes of
-// multiply and rotate over 8-byte words, then a final mix.
-std::uint64_t checksum(const void* data, std::size_t n) {
-  const auto* p = static_cast<const unsigned char*>(data);
-  constexpr std::uint64_t k1 = 0x87c37b91114253d5ULL, k2 = 0x4cf5ad432745937fULL;
-  std::uint64_t a = 0x9e3779b97f4a7c15ULL ^ n, b = 0xc2b2ae3d27d4eb4fULL;
-  std::size_t i = 0;
-  for (; i + 16 <= n; i += 16) {
-    std::uint64_t w0, w1;
-    std::memcpy(&w0, p + i, 8);
-    std::memcpy(&w1, p + i + 8, 8);
-    a = std::rotl(a ^ (w0 * k1), 31) * k2;
-    b = std::rotl(b ^ (w1 * k2), 33) * k1;
+// multiply and rotate over 16-byte blocks, then a final mix. Fed in pieces of any size,
+// it gives what one call over their concatenation gives.
+class Checksum {
+ public:
+  void add(const void* data, std::size_t n) {
+    const auto* p = static_cast<const unsigned char*>(data);
+    total_ += n;
+    if (held_ > 0) {
+      const std::size_t take = std::min(n, sizeof block_ - held_);
+      std::memcpy(block_ + held_, p, take);
+      held_ += take;
+      p += take;
+      n -= take;
+      if (held_ < sizeof block_) return;
+      mix_block(block_);
+      held_ = 0;
+    }
+    for (; n >= sizeof block_; p += sizeof block_, n -= sizeof block_) mix_block(p);
+    std::memcpy(block_, p, n);
+    held_ = n;
   }
-  unsigned char tail[16] = {};
-  std::memcpy(tail, p + i, n - i);
-  std::uint64_t w0, w1;
-  std::memcpy(&w0, tail, 8);
-  std::memcpy(&w1, tail + 8, 8);
-  a = std::rotl(a ^ (w0 * k1), 31) * k2;
-  b = std::rotl(b ^ (w1 * k2), 33) * k1;
-  std::uint64_t x = a ^ std::rotl(b, 17);
-  x ^= x >> 33;
-  x *= 0xff51afd7ed558ccdULL;
-  x ^= x >> 33;
-  x *= 0xc4ceb9fe1a85ec53ULL;
-  return x ^ (x >> 33);
+
+  std::uint64_t value() const {
+    Checksum last = *this;
+    std::memset(last.block_ + held_, 0, sizeof block_ - held_);
+    last.mix_block(last.block_);
+    std::uint64_t x = last.a_ ^ std::rotl(last.b_, 17) ^ total_;
+    x ^= x >> 33;
+    x *= 0xff51afd7ed558ccdULL;
+    x ^= x >> 33;
+    x *= 0xc4ceb9fe1a85ec53ULL;
+    return x ^ (x >> 33);
+  }
+
+ private:
+  static constexpr std::uint64_t k1 = 0x87c37b91114253d5ULL, k2 = 0x4cf5ad432745937fULL;
+  void mix_block(const unsigned char* p) {
+    std::uint64_t w0, w1;
+    std::memcpy(&w0, p, 8);
+    std::memcpy(&w1, p + 8, 8);
+    a_ = std::rotl(a_ ^ (w0 * k1), 31) * k2;
+    b_ = std::rotl(b_ ^ (w1 * k2), 33) * k1;
+  }
+
+  std::uint64_t a_ = 0x9e3779b97f4a7c15ULL, b_ = 0xc2b2ae3d27d4eb4fULL, total_ = 0;
+  unsigned char block_[16] = {};
+  std::size_t held_ = 0;
+};
+
+std::uint64_t checksum(const void* data, std::size_t n) {
+  Checksum c;
+  c.add(data, n);
+  return c.value();
 }
 
 bool read_fully(int fd, void* to, std::size_t n, std::uint64_t at) {
@@ -123,22 +150,31 @@ void pad8(std::string& out) {
   out.resize((out.size() + 7) & ~std::size_t{7}, '\0');
 }
 
-// Reads consecutive parts of a section, never past its end.
-class Cursor {
+// Reads consecutive parts of one section of the file straight to where they belong,
+// never past the section's end, and sums what it read.
+class SectionReader {
  public:
-  Cursor(const char* p, std::size_t n) : p_(p), end_(p + n) {}
-  const char* take(std::size_t n) {
-    if (n > static_cast<std::size_t>(end_ - p_)) return nullptr;
-    const char* at = p_;
-    p_ += n;
-    return at;
+  SectionReader(int fd, std::uint64_t offset, std::uint64_t size)
+      : fd_(fd), at_(offset), left_(size) {}
+  bool read(void* to, std::uint64_t n) {
+    if (n > left_ || !read_fully(fd_, to, static_cast<std::size_t>(n), at_)) return false;
+    sum_.add(to, static_cast<std::size_t>(n));
+    at_ += n;
+    left_ -= n;
+    return true;
   }
-  bool skip_pad8(std::size_t used) { return take(((used + 7) & ~std::size_t{7}) - used); }
-  bool at_end() const { return p_ == end_; }
+  // The zeros that pad a part of `used` bytes to a multiple of 8.
+  bool skip_pad8(std::uint64_t used) {
+    char pad[8];
+    return read(pad, ((used + 7) & ~std::uint64_t{7}) - used);
+  }
+  bool at_end() const { return left_ == 0; }
+  std::uint64_t checksum() const { return sum_.value(); }
 
  private:
-  const char* p_;
-  const char* end_;
+  int fd_;
+  std::uint64_t at_, left_;
+  Checksum sum_;
 };
 
 }  // namespace
@@ -151,9 +187,8 @@ struct TableImage {
   };
 
   static void write(const ZipTable& t, std::string& out) {
-    std::uint64_t key_bytes = 0;
+    const std::uint64_t key_bytes = t.key_text_.size();
     std::vector<std::uint32_t> long_rows;
-    for (std::size_t r = 0; r < t.keys_.size(); ++r) key_bytes += t.keys_[r].size();
     for (const auto& [text, row] : t.long_keys_)
       long_rows.push_back(static_cast<std::uint32_t>(row));
     const ImageHead head{t.kind_ == KeyKind::Text ? 1u : 0u,
@@ -172,91 +207,69 @@ struct TableImage {
     }
     put(out, t.rows_.data(), t.rows_.size() * sizeof(ZipRow));
     put(out, t.points_.data(), t.points_.size() * sizeof(ZipPoint));
-    std::uint32_t end = 0;
-    for (const std::string& k : t.keys_) {
-      end += static_cast<std::uint32_t>(k.size());
-      put(out, &end, sizeof end);
+    for (const std::size_t end : t.key_ends_) {
+      const std::uint64_t stored = end;
+      put(out, &stored, sizeof stored);
     }
-    for (const std::string& k : t.keys_) out += k;
+    out += t.key_text_;
     pad8(out);
     put(out, long_rows.data(), long_rows.size() * sizeof(std::uint32_t));
     pad8(out);
   }
 
-  // Fills the vector from stored elements without first zeroing it.
-  template <class T>
-  static void copy_into(std::vector<T>& v, const char* p, std::size_t n) {
-    v.reserve(n);
-    for (std::size_t i = 0; i < n; ++i) {
-      T x;
-      std::memcpy(&x, p + i * sizeof x, sizeof x);
-      v.push_back(x);
-    }
-  }
-
   // The table, or nullptr when the section is not a sound image of one.
-  static std::unique_ptr<ZipTable> read(const char* data, std::size_t size) {
-    Cursor c(data, size);
+  static std::unique_ptr<ZipTable> read(SectionReader& in, std::uint64_t expected_sum) {
     ImageHead head;
-    const char* p = c.take(sizeof head);
-    if (!p) return nullptr;
-    std::memcpy(&head, p, sizeof head);
+    if (!in.read(&head, sizeof head)) return nullptr;
     const std::uint64_t rows = head.rows;
     if (head.kind > 1 || head.index_full > 1 || rows > kMaxTableRows ||
         head.slots > (std::uint64_t{1} << 24) || (head.slots & (head.slots - 1)) != 0 ||
-        head.used * 4 > head.slots * 3 || head.long_keys > rows || head.key_bytes > size ||
-        (head.long_keys > 0 && head.kind != 1))
+        head.used * 4 > head.slots * 3 || head.long_keys > rows ||
+        head.key_bytes > (std::uint64_t{1} << 32) || (head.long_keys > 0 && head.kind != 1))
       return nullptr;
     auto t = std::make_unique<ZipTable>(head.kind == 1 ? KeyKind::Text : KeyKind::Number);
     t->index_full_ = head.index_full == 1;
+    static_assert(sizeof(ZipTable::Slot) == sizeof(StoredSlot));
+    t->slots_.resize(head.slots);
+    t->rows_.resize(rows);
+    t->points_.resize(rows);
+    std::vector<std::uint64_t> ends(rows);
+    t->key_text_.resize(head.key_bytes);
+    std::vector<std::uint32_t> long_rows(head.long_keys);
+    if (!in.read(t->index_.data(), kIndexEntries * sizeof(std::uint16_t)) ||
+        !in.skip_pad8(kIndexEntries * sizeof(std::uint16_t)) ||
+        !in.read(t->slots_.data(), head.slots * sizeof(StoredSlot)) ||
+        !in.read(t->rows_.data(), rows * sizeof(ZipRow)) ||
+        !in.read(t->points_.data(), rows * sizeof(ZipPoint)) ||
+        !in.read(ends.data(), rows * sizeof(std::uint64_t)) ||
+        !in.read(t->key_text_.data(), head.key_bytes) || !in.skip_pad8(head.key_bytes) ||
+        !in.read(long_rows.data(), head.long_keys * sizeof(std::uint32_t)) ||
+        !in.skip_pad8(head.long_keys * sizeof(std::uint32_t)) || !in.at_end() ||
+        in.checksum() != expected_sum)
+      return nullptr;
 
-    if (!(p = c.take(kIndexEntries * sizeof(std::uint16_t)))) return nullptr;
-    std::memcpy(t->index_.data(), p, kIndexEntries * sizeof(std::uint16_t));
+    // Sound in shape as well as in sum: every row number and offset within bounds.
     for (std::uint16_t v : t->index_)
       if (v > rows) return nullptr;
-    if (!c.skip_pad8(kIndexEntries * sizeof(std::uint16_t))) return nullptr;
-
-    if (!(p = c.take(head.slots * sizeof(StoredSlot)))) return nullptr;
-    t->slots_.resize(head.slots);
     std::uint64_t used = 0;
-    for (std::uint64_t i = 0; i < head.slots; ++i) {
-      StoredSlot s;
-      std::memcpy(&s, p + i * sizeof s, sizeof s);
+    for (const ZipTable::Slot& s : t->slots_) {
       if (s.row < ZipTable::kNoRow || s.row >= static_cast<std::int64_t>(rows)) return nullptr;
       used += s.row != ZipTable::kNoRow;
-      t->slots_[i] = {s.key, s.row};
     }
     if (used != head.used) return nullptr;  // a full table would never end a probe
     t->used_ = used;
-
-    if (!(p = c.take(rows * sizeof(ZipRow)))) return nullptr;
-    copy_into(t->rows_, p, rows);
-    if (!(p = c.take(rows * sizeof(ZipPoint)))) return nullptr;
-    copy_into(t->points_, p, rows);
-
-    const char* ends = c.take(rows * sizeof(std::uint32_t));
-    const char* text = ends ? c.take(head.key_bytes) : nullptr;
-    if (!text) return nullptr;
-    t->keys_.reserve(rows);
-    std::uint32_t start = 0;
-    for (std::uint64_t r = 0; r < rows; ++r) {
-      std::uint32_t end;
-      std::memcpy(&end, ends + r * sizeof end, sizeof end);
+    t->key_ends_.reserve(rows);
+    std::uint64_t start = 0;
+    for (std::uint64_t end : ends) {
       if (end < start || end > head.key_bytes) return nullptr;
-      t->keys_.emplace_back(text + start, end - start);
+      t->key_ends_.push_back(static_cast<std::size_t>(end));
       start = end;
     }
-    if (start != head.key_bytes || !c.skip_pad8(rows * sizeof(std::uint32_t) + head.key_bytes))
-      return nullptr;
-
-    if (!(p = c.take(head.long_keys * sizeof(std::uint32_t)))) return nullptr;
-    for (std::uint64_t i = 0; i < head.long_keys; ++i) {
-      std::uint32_t row;
-      std::memcpy(&row, p + i * sizeof row, sizeof row);
+    if (start != head.key_bytes) return nullptr;
+    for (std::uint32_t row : long_rows) {
       if (row >= rows) return nullptr;
-      t->long_keys_.emplace(t->keys_[row], static_cast<std::int32_t>(row));
+      t->long_keys_.emplace(t->key(row), static_cast<std::int32_t>(row));
     }
-    if (!c.skip_pad8(head.long_keys * sizeof(std::uint32_t)) || !c.at_end()) return nullptr;
     return t;
   }
 };
@@ -347,10 +360,8 @@ std::unique_ptr<ZipTable> read_table_file(const std::string& database_path, bool
     const Identity id = identify(database_path);
     if (id.size != h.db_size || id.mtime_ns != h.db_mtime_ns || id.sample != h.db_sample)
       return nullptr;
-    const std::unique_ptr<std::uint64_t[]> buffer(new std::uint64_t[(s.size + 7) / 8]);
-    if (!read_fully(fd, buffer.get(), s.size, s.offset)) return nullptr;
-    if (checksum(buffer.get(), s.size) != s.hash) return nullptr;
-    return TableImage::read(reinterpret_cast<const char*>(buffer.get()), s.size);
+    SectionReader in(fd, s.offset, s.size);
+    return TableImage::read(in, s.hash);
   } catch (...) {
     return nullptr;  // the database is read as usual, and reports what it finds
   }

@@ -13,12 +13,14 @@ void ZipStore::adopt(bool use2016, std::unique_ptr<ZipTable> table) {
   if (!(now == identity_)) {
     identity_ = now;
     for (int i = 0; i < 2; ++i) {
+      indexes_[i].reset();
       tables_[i].reset();
       errors_[i].clear();
       tried_[i] = false;
     }
   }
   const int i = use2016 ? 1 : 0;
+  indexes_[i].reset();  // it reads the table it was built on
   tables_[i] = std::move(table);
   errors_[i].clear();
   tried_[i] = true;
