@@ -37,7 +37,7 @@ struct Header {
   std::uint32_t row_bytes;  // the layout of the rows as stored
   std::uint32_t point_bytes;
   std::uint64_t db_size;
-  std::uint64_t db_mtime_ns;
+  std::uint64_t db_mtime;  // in seconds
   std::uint64_t db_sample;    // checksum of the database's first and last pages
   Section sections[2];        // the 2012 table, the 2016 table
   std::uint64_t header_hash;  // of everything above
@@ -114,7 +114,7 @@ bool read_fully(int fd, void* to, std::size_t n, std::uint64_t at) {
 }
 
 struct Identity {
-  std::uint64_t size = 0, mtime_ns = 0, sample = 0;
+  std::uint64_t size = 0, mtime = 0, sample = 0;
 };
 
 // The database as the table file names it. Throws RuntimeError when it cannot be read.
@@ -124,8 +124,8 @@ Identity identify(const std::string& database_path) {
   if (::fstat(file.fd(), &st) != 0) throw RuntimeError(75, "Cannot read " + database_path);
   Identity id;
   id.size = static_cast<std::uint64_t>(st.st_size);
-  id.mtime_ns = static_cast<std::uint64_t>(st.st_mtim.tv_sec) * 1000000000ULL +
-                static_cast<std::uint64_t>(st.st_mtim.tv_nsec);
+  // Whole seconds: packages and copies keep no finer modification time.
+  id.mtime = static_cast<std::uint64_t>(st.st_mtim.tv_sec);
   unsigned char sample[2 * kSampleBytes] = {};
   const std::size_t head = static_cast<std::size_t>(std::min<std::uint64_t>(id.size, kSampleBytes));
   const std::size_t tail =
@@ -293,7 +293,7 @@ void write_table_file(const std::string& database_path, const ZipTable& table201
   h.row_bytes = sizeof(ZipRow);
   h.point_bytes = sizeof(ZipPoint);
   h.db_size = id.size;
-  h.db_mtime_ns = id.mtime_ns;
+  h.db_mtime = id.mtime;
   h.db_sample = id.sample;
   const ZipTable* tables[2] = {&table2012, &table2016};
   for (int i = 0; i < 2; ++i) {
@@ -358,7 +358,7 @@ std::unique_ptr<ZipTable> read_table_file(const std::string& database_path, bool
         s.size > file_size - s.offset)
       return nullptr;
     const Identity id = identify(database_path);
-    if (id.size != h.db_size || id.mtime_ns != h.db_mtime_ns || id.sample != h.db_sample)
+    if (id.size != h.db_size || id.mtime != h.db_mtime || id.sample != h.db_sample)
       return nullptr;
     SectionReader in(fd, s.offset, s.size);
     return TableImage::read(in, s.hash);
