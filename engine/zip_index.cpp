@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+#include <mutex>
 #include <nanoflann.hpp>
 
 #include "engine/distance.h"
@@ -132,13 +133,17 @@ double place_distance(const ZipPlace& from, const ZipPlace& to, Method method, U
   return units == Units::Kilometres ? miles * kKilometresPerMile : miles;
 }
 
-// The points as nanoflann reads them: unit vectors, with the place id of each.
+// The points as nanoflann reads them: the table's unit vectors, with the place id of each.
 struct ZipIndex::Tree {
-  std::vector<std::array<double, 3>> points;
+  const ZipTable& table;
+  std::vector<std::int32_t> rows;
   std::vector<std::uint32_t> ids;
 
-  std::size_t kdtree_get_point_count() const { return points.size(); }
-  double kdtree_get_pt(std::size_t i, std::size_t dim) const { return points[i][dim]; }
+  std::size_t kdtree_get_point_count() const { return rows.size(); }
+  double kdtree_get_pt(std::size_t i, std::size_t dim) const {
+    const ZipPoint& p = table.point(rows[i]);
+    return dim == 0 ? p.x : dim == 1 ? p.y : p.z;
+  }
   template <class Box>
   bool kdtree_get_bbox(Box&) const {
     return false;
@@ -147,6 +152,14 @@ struct ZipIndex::Tree {
   using Kd = nanoflann::KDTreeSingleIndexAdaptor<nanoflann::L2_Simple_Adaptor<double, Tree>, Tree,
                                                  3, std::uint32_t>;
   std::unique_ptr<Kd> kd;
+  std::once_flag built;
+
+  // The squared chord from a query to an entry, as the tree measures it.
+  double chord_squared_to(const double* q, std::size_t i) const {
+    const ZipPoint& p = table.point(rows[i]);
+    const double dx = q[0] - p.x, dy = q[1] - p.y, dz = q[2] - p.z;
+    return dx * dx + dy * dy + dz * dz;
+  }
 
   // Collects tree entries closer than a squared chord, as place ids.
   struct Collector {
@@ -163,21 +176,90 @@ struct ZipIndex::Tree {
   };
 };
 
-ZipIndex::ZipIndex(const ZipTable& table) : tree_(std::make_unique<Tree>()) {
+// Storage for every place, each made on first use (under a lock, so that threads may
+// share the index); untouched storage costs no memory.
+struct ZipIndex::Places {
+  explicit Places(std::size_t n)
+      : storage(std::allocator<ZipPlace>().allocate(n)), made(new std::atomic<bool>[n]), size(n) {
+    for (std::size_t i = 0; i < n; ++i) made[i].store(false, std::memory_order_relaxed);
+  }
+  ~Places() {
+    for (std::size_t i = 0; i < size; ++i)
+      if (made[i].load(std::memory_order_relaxed)) storage[i].~ZipPlace();
+    std::allocator<ZipPlace>().deallocate(storage, size);
+  }
+  ZipPlace* storage;
+  std::unique_ptr<std::atomic<bool>[]> made;
+  std::size_t size;
+  std::mutex making;
+};
+
+ZipIndex::ZipIndex(const ZipTable& table) : table_(table) {
+  // Ids in zip code text order without sorting texts: five-digit keys (nearly every key)
+  // sort as their numbers, so they are taken by number; the few other keys are sorted
+  // apart and merged in.
+  std::vector<std::pair<std::string_view, std::int32_t>> others;
+  std::size_t count = 0;
+  std::int32_t r = 0;
   table.for_each_row([&](std::string_view zip, const ZipRow& row) {
-    if (has_position(row)) places_.push_back(make_place(std::string(zip), row.lat, row.lon));
+    if (has_position(row)) {
+      ++count;
+      if (five_digit_number(zip) < 0) others.emplace_back(zip, r);
+    }
+    ++r;
   });
-  std::sort(places_.begin(), places_.end(),
-            [](const ZipPlace& a, const ZipPlace& b) { return a.zip < b.zip; });
-  for (std::uint32_t id = 0; id < places_.size(); ++id) {
-    if (tree_can_hold(places_[id])) {
-      tree_->points.push_back(unit_vector(places_[id]));
+  std::sort(others.begin(), others.end());
+  rows_.reserve(count);
+  auto other = others.begin();
+  for (std::uint32_t n = 0; n < 100000 && rows_.size() < count; ++n) {
+    const std::int32_t row = table.row_of_zip_number(n);
+    if (row == ZipTable::kNoRow || !has_position(table.row(row))) continue;
+    const std::string_view zip = table.key_of(row);
+    for (; other != others.end() && other->first < zip; ++other) rows_.push_back(other->second);
+    rows_.push_back(row);
+  }
+  for (; other != others.end(); ++other) rows_.push_back(other->second);
+
+  places_ = std::make_unique<Places>(rows_.size());
+  tree_.reset(new Tree{table, {}, {}, {}, {}});
+  tree_->rows.reserve(rows_.size());
+  tree_->ids.reserve(rows_.size());
+  for (std::uint32_t id = 0; id < rows_.size(); ++id) {
+    if (std::fabs(table.row(rows_[id]).lon) <= kTreeLongitudeLimit) {
+      tree_->rows.push_back(rows_[id]);
       tree_->ids.push_back(id);
     } else {
       odd_.push_back(id);
     }
   }
-  tree_->kd = std::make_unique<Tree::Kd>(3, *tree_, nanoflann::KDTreeSingleIndexAdaptorParams(16));
+}
+
+const ZipPlace& ZipIndex::place(std::uint32_t id) const {
+  Places& p = *places_;
+  if (!p.made[id].load(std::memory_order_acquire)) {
+    const std::lock_guard lock(p.making);
+    if (!p.made[id].load(std::memory_order_relaxed)) {
+      const ZipRow& row = table_.row(rows_[id]);
+      new (&p.storage[id]) ZipPlace{std::string(table_.key_of(rows_[id])), row.lat, row.lon,
+                                    row.sin_lat, row.cos_lat};
+      p.made[id].store(true, std::memory_order_release);
+    }
+  }
+  return p.storage[id];
+}
+
+std::span<const ZipPlace> ZipIndex::places() const {
+  for (std::uint32_t id = 0; id < rows_.size(); ++id) place(id);
+  return {places_->storage, rows_.size()};
+}
+
+bool ZipIndex::use_tree() const {
+  if (queries_.fetch_add(1, std::memory_order_relaxed) < kScannedQueries) return false;
+  std::call_once(tree_->built, [&] {
+    tree_->kd =
+        std::make_unique<Tree::Kd>(3, *tree_, nanoflann::KDTreeSingleIndexAdaptorParams(16));
+  });
+  return true;
 }
 
 ZipIndex::~ZipIndex() = default;
@@ -185,13 +267,19 @@ ZipIndex::~ZipIndex() = default;
 std::vector<std::uint32_t> ZipIndex::candidates(const ZipPlace& centre, double angle) const {
   std::vector<std::uint32_t> ids;
   if (!tree_can_hold(centre) || !(angle < kPi)) {
-    ids.resize(places_.size());
+    ids.resize(rows_.size());
     for (std::uint32_t i = 0; i < ids.size(); ++i) ids[i] = i;
     return ids;
   }
   const auto query = unit_vector(centre);
-  Tree::Collector collect{*tree_, chord_squared(angle), ids};
-  tree_->kd->findNeighbors(collect, query.data(), nanoflann::SearchParams(0, 0, false));
+  const double radius = chord_squared(angle);
+  if (use_tree()) {
+    Tree::Collector collect{*tree_, radius, ids};
+    tree_->kd->findNeighbors(collect, query.data(), nanoflann::SearchParams(0, 0, false));
+  } else {
+    for (std::size_t i = 0; i < tree_->rows.size(); ++i)
+      if (tree_->chord_squared_to(query.data(), i) < radius) ids.push_back(tree_->ids[i]);
+  }
   ids.insert(ids.end(), odd_.begin(), odd_.end());
   return ids;
 }
@@ -202,8 +290,9 @@ std::vector<Neighbour> ZipIndex::measure(const ZipPlace& centre,
   std::vector<Neighbour> out;
   out.reserve(ids.size());
   for (std::uint32_t id : ids) {
-    const double d = place_distance(centre, places_[id], method, units);
-    if (d <= limit) out.push_back({&places_[id], d});  // never NaN: a geodesic off the earth
+    const ZipPlace& p = place(id);
+    const double d = place_distance(centre, p, method, units);
+    if (d <= limit) out.push_back({&p, d});  // never NaN: a geodesic off the earth
   }
   // Places are sorted by zip code text, so their addresses order equal distances.
   std::sort(out.begin(), out.end(), [](const Neighbour& a, const Neighbour& b) {
@@ -222,14 +311,23 @@ std::vector<Neighbour> ZipIndex::within(const ZipPlace& centre, double radius, M
 
 std::vector<Neighbour> ZipIndex::nearest(const ZipPlace& centre, std::size_t count, Method method,
                                          Units units) const {
-  if (count == 0 || places_.empty()) return {};
+  if (count == 0 || rows_.empty()) return {};
   // The count nearest by chord bound how far the count nearest by the formula can lie.
   double angle = std::numeric_limits<double>::infinity();
-  if (tree_can_hold(centre) && count <= tree_->points.size()) {
-    std::vector<std::uint32_t> ids(count);
+  if (tree_can_hold(centre) && count <= tree_->rows.size()) {
     std::vector<double> chords(count);
     const auto query = unit_vector(centre);
-    tree_->kd->knnSearch(query.data(), count, ids.data(), chords.data());
+    if (use_tree()) {
+      std::vector<std::uint32_t> ids(count);
+      tree_->kd->knnSearch(query.data(), count, ids.data(), chords.data());
+    } else {
+      std::vector<double> all(tree_->rows.size());
+      for (std::size_t i = 0; i < all.size(); ++i)
+        all[i] = tree_->chord_squared_to(query.data(), i);
+      std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(count - 1),
+                       all.end());
+      chords[count - 1] = all[count - 1];
+    }
     const double farthest = 2 * std::asin(std::min(1.0, std::sqrt(chords[count - 1]) / 2));
     const AngleScale scale = angle_scale(method);
     angle = farthest * (scale.high / scale.low) * (1 + kRelativeMargin) + 2 * kAngleMargin;

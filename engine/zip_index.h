@@ -4,6 +4,7 @@
 // as unit vectors (chord length orders points as great-circle distance does), but every
 // distance in an answer is the engine's own formula, so an answer is exactly the set a
 // full scan with that formula gives; the tree only narrows down the candidates.
+#include <atomic>
 #include <cstddef>
 #include <memory>
 #include <span>
@@ -56,14 +57,16 @@ struct Neighbour {
 
 class ZipIndex {
  public:
-  // Every zip code of the table that has a position.
+  // Every zip code of the table that has a position. The index reads the table's points
+  // and rows, so the table must outlive it.
   explicit ZipIndex(const ZipTable& table);
   ~ZipIndex();
   ZipIndex(const ZipIndex&) = delete;
   ZipIndex& operator=(const ZipIndex&) = delete;
 
-  std::size_t size() const { return places_.size(); }
-  std::span<const ZipPlace> places() const { return places_; }
+  std::size_t size() const { return rows_.size(); }
+  // Every place, in zip code text order.
+  std::span<const ZipPlace> places() const;
 
   // Every place at most `radius` from the centre (boundary included), nearest first,
   // equal distances by zip code text. A centre with a zip code text finds itself at 0.
@@ -80,10 +83,23 @@ class ZipIndex {
   std::vector<Neighbour> measure(const ZipPlace& centre, const std::vector<std::uint32_t>& ids,
                                  double limit, Method method, Units units) const;
   std::vector<std::uint32_t> candidates(const ZipPlace& centre, double angle) const;
+  // The first few queries scan every point, which costs less than building the tree;
+  // later ones build it once (whichever thread comes first) and search it. False while
+  // scanning.
+  static constexpr unsigned kScannedQueries = 4;
+  bool use_tree() const;
 
-  std::vector<ZipPlace> places_;    // sorted by zip code text, so ids order ties
+  // The place of an id, made from its table row the first time it is asked for: a query
+  // touches only the places it measures.
+  const ZipPlace& place(std::uint32_t id) const;
+
+  const ZipTable& table_;
+  std::vector<std::int32_t> rows_;  // the table row of each place id, in zip code text order
+  struct Places;
+  std::unique_ptr<Places> places_;  // ids order ties: their addresses follow the ids
   std::vector<std::uint32_t> odd_;  // positions the tree's bounds do not cover: always scanned
   std::unique_ptr<Tree> tree_;
+  mutable std::atomic<unsigned> queries_{0};
 };
 
 }  // namespace quorvane

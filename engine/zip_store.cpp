@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "engine/error_trap.h"
+#include "engine/table_file.h"
 #include "engine/zip_index.h"
 
 namespace quorvane {
@@ -12,12 +13,14 @@ void ZipStore::adopt(bool use2016, std::unique_ptr<ZipTable> table) {
   if (!(now == identity_)) {
     identity_ = now;
     for (int i = 0; i < 2; ++i) {
+      indexes_[i].reset();
       tables_[i].reset();
       errors_[i].clear();
       tried_[i] = false;
     }
   }
   const int i = use2016 ? 1 : 0;
+  indexes_[i].reset();  // it reads the table it was built on
   tables_[i] = std::move(table);
   errors_[i].clear();
   tried_[i] = true;
@@ -60,6 +63,10 @@ void ZipStore::begin_batch() {
 void ZipStore::load(int i) {
   tried_[i] = true;
   indexes_[i].reset();
+  if ((tables_[i] = read_table_file(path_, i == 1))) {
+    errors_[i].clear();
+    return;
+  }
   try {
     tables_[i] = load_table(path_, zip_table_spec(i == 1));
     errors_[i].clear();

@@ -125,7 +125,8 @@ void ZipTable::add(const Cell& key, const Cell& lat, const Cell& lon) {
   r.cos_lat = std::cos(deg_to_rad(r.lat));
   rows_.push_back(r);
   points_.push_back(unit_point(r));
-  keys_.push_back(std::move(text));
+  key_text_ += text;
+  key_ends_.push_back(key_text_.size());
 }
 
 bool ZipTable::file_key(std::uint64_t key, std::int32_t five) {

@@ -53,6 +53,8 @@ struct Cell {
 };
 
 class ZipTable {
+  friend struct TableImage;  // table_file.cpp: writes and reads the members as they are
+
  public:
   static constexpr std::int32_t kNoRow = -1;
 
@@ -78,6 +80,9 @@ class ZipTable {
     if (r >= 0) __builtin_prefetch(&points_[static_cast<std::size_t>(r)]);
   }
 
+  // The key text of a row, as for_each_row gives it.
+  std::string_view key_of(std::int32_t r) const { return key(static_cast<std::size_t>(r)); }
+
   const ZipRow& row(std::int32_t r) const { return rows_[static_cast<std::size_t>(r)]; }
   const ZipPoint& point(std::int32_t r) const { return points_[static_cast<std::size_t>(r)]; }
 
@@ -88,10 +93,14 @@ class ZipTable {
   // from 0 to 99999 reads as five digits ("02134"); other numbers as written by %.15g.
   template <class F>
   void for_each_row(F&& fn) const {
-    for (std::size_t r = 0; r < rows_.size(); ++r) fn(std::string_view(keys_[r]), rows_[r]);
+    for (std::size_t r = 0; r < rows_.size(); ++r) fn(key(r), rows_[r]);
   }
 
  private:
+  std::string_view key(std::size_t r) const {
+    const std::size_t start = r == 0 ? 0 : key_ends_[r - 1];
+    return std::string_view(key_text_).substr(start, key_ends_[r] - start);
+  }
   const ZipRow* as_row(std::int32_t r) const { return r == kNoRow ? nullptr : &row(r); }
   std::uint64_t zip_number_key(std::uint32_t zip) const;
   std::int32_t row_of_hashed(std::uint64_t key) const;
@@ -112,7 +121,9 @@ class ZipTable {
   std::unordered_map<std::string, std::int32_t> long_keys_;  // text keys over 7 bytes
   std::vector<ZipRow> rows_;
   std::vector<ZipPoint> points_;
-  std::vector<std::string> keys_;
+  // The key texts one after another; key_ends_[r] is where row r's ends.
+  std::string key_text_;
+  std::vector<std::size_t> key_ends_;
 };
 
 // Reads a whole table from a database file, SQLite or Access (Jet 3, Jet 4, ACE),
