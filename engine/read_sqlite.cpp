@@ -5,10 +5,12 @@
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/error_trap.h"
 #include "engine/read_limits.h"
 #include "engine/regular_file.h"
+#include "engine/sqlite_columns.h"
 #include "engine/table_part.h"
 #include "engine/text.h"
 #include "engine/zip_table.h"
@@ -257,6 +259,41 @@ std::unique_ptr<ZipTable> read_sqlite_rows(const std::string& path, bool use2016
     return table;
   } catch (const RuntimeError&) {
     return nullptr;
+  }
+}
+
+}  // namespace quorvane
+
+namespace quorvane {
+
+void read_sqlite_columns(const std::string& path, const std::string& table,
+                         std::span<const char* const> columns, CellsFn fn, void* ctx,
+                         const KeyFilter* filter) {
+  Database db(path);
+  db.require_stored_table(table);
+  std::string sql = "SELECT ";
+  for (std::size_t i = 0; i < columns.size(); ++i)
+    sql += quote_identifier(columns[i]) + (i + 1 < columns.size() ? ", " : " ");
+  sql += "FROM " + quote_identifier(table);
+  if (filter) sql += " WHERE " + quote_identifier(filter->column) + " = ?1 ORDER BY rowid";
+  const std::string what = "Cannot read table " + table;
+  sqlite3_stmt* st = db.prepare(sql, what);
+  std::vector<Cell> cells(columns.size());
+  std::size_t rows = 0;
+  const std::size_t passes = filter ? filter->keys.size() : 1;
+  for (std::size_t k = 0; k < passes; ++k) {
+    if (filter) {
+      db.reset();
+      const std::string_view key = filter->keys[k];
+      sqlite3_bind_text(st, 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
+    }
+    while (db.step(what) == SQLITE_ROW) {
+      if (++rows > kMaxTableRows)
+        throw RuntimeError(3343, what + ": it has more than " + std::to_string(kMaxTableRows) +
+                                     " rows, more than any zip code table");
+      for (std::size_t i = 0; i < cells.size(); ++i) cells[i] = cell_of(st, static_cast<int>(i));
+      fn(ctx, cells);
+    }
   }
 }
 
