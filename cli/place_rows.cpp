@@ -37,7 +37,15 @@ void field(std::string& out, RowFormat f, std::string_view name, std::string_vie
 
 PlaceRows::PlaceRows(RowFormat format, const PlaceTable& places, const ZipTable* table2016,
                      const ZipTable* table2012)
-    : format_(format), places_(places), tables_{table2016, table2012}, cached_(kZips) {}
+    : format_(format), places_(places), tables_{table2016, table2012}, cached_(kZips) {
+  for (std::size_t i = 0; i < places.size(); ++i) {
+    const PlaceRow& p = places.row(i);
+    Cached& c = cached_[p.zip];
+    c.at = static_cast<std::uint32_t>(cache_.size());
+    write(cache_, p);
+    c.size = static_cast<std::uint32_t>(cache_.size() - c.at);
+  }
+}
 
 void PlaceRows::header(std::string& out) const {
   if (format_ == RowFormat::Csv)
@@ -55,23 +63,18 @@ bool PlaceRows::row(std::string& out, std::string_view entry) {
   }
   std::uint32_t n = 0;
   for (char c : clean.zip()) n = n * 10 + static_cast<std::uint32_t>(c - '0');
-  const PlaceRow* place = places_.find(n);
-  if (!place) {
+  const Cached& c = cached_[n];
+  if (c.size == 0) {
     if (not_in_table++ == 0) first_not_in_table = clean.zip();
     write_missing(out, clean.zip(), "not-in-table");
     return false;
   }
-  row(out, *place);
+  out.append(cache_, c.at, c.size);
   return true;
 }
 
 void PlaceRows::row(std::string& out, const PlaceRow& place) {
-  Cached& c = cached_[place.zip];
-  if (c.size == 0) {
-    c.at = static_cast<std::uint32_t>(cache_.size());
-    write(cache_, place);
-    c.size = static_cast<std::uint32_t>(cache_.size() - c.at);
-  }
+  const Cached& c = cached_[place.zip];
   out.append(cache_, c.at, c.size);
 }
 
@@ -79,7 +82,7 @@ void PlaceRows::write_missing(std::string& out, std::string_view zip,
                               std::string_view status) const {
   switch (format_) {
     case RowFormat::Lines:
-      out.append(zip.data(), std::min<std::size_t>(zip.size(), 256));
+      out += zip;
       out += ": ";
       out += status;
       out += '\n';

@@ -1,8 +1,8 @@
 #pragma once
 // The rows of lookup and find: for each zip code its place, state, county, county FIPS,
 // kind of point, shared-point count and position in each table, as lines, CSV or JSON
-// lines. A zip code's row is written once and copied after that, so a long list of
-// repeating zip codes costs a copy a row.
+// lines. Every row of the places is written once, up front, and copied from there, so
+// a long list costs a copy a row.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -42,7 +42,7 @@ class PlaceRows {
   const ZipTable* tables_[2];  // 2016, 2012
   std::string cache_;
   struct Cached {
-    std::uint32_t at = 0, size = 0;  // size 0: not written yet
+    std::uint32_t at = 0, size = 0;  // size 0: no place
   };
   std::vector<Cached> cached_;  // by zip number
 };
