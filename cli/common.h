@@ -23,6 +23,7 @@ struct Settings {
   std::string units = "mi";
   int wording = 3;
   Separators separators;
+  bool places = false;  // --places: each zip code's place in the output
 
   CompareOptions compare() const;
   std::string database_path() const;

@@ -4,27 +4,66 @@
 #include "format/aligned_text.h"
 #include "format/csv.h"
 #include "format/distance_matrix.h"
+#include "format/place_columns.h"
 #include "format/status_words.h"
 
 namespace quorvane::cli {
 namespace {
 
+// The lines of a block with each zip code's place after it.
+class PlacedLines {
+ public:
+  explicit PlacedLines(const PlaceTable* places) : places_(places) {}
+  bool on() const { return places_ != nullptr; }
+  // Compares the block and appends its lines to `text`, ended by `terminator` unless it
+  // is '\0', their ends to `ends` when given.
+  void block(ZipDistance& engine, std::span<const ZipPair> pairs, const CompareOptions& options,
+             std::span<PairResult> results, std::string& text, char terminator,
+             std::vector<std::size_t>* ends) {
+    lines_.clear();
+    ends_.clear();
+    engine.compare(pairs, options, results, LineOutput{&lines_, '\0', &ends_});
+    for (std::size_t i = 0, from = 0; i < ends_.size(); from = ends_[i++]) {
+      append_placed_line(text, std::string_view(lines_).substr(from, ends_[i] - from), pairs[i],
+                         results[i], options.wording, *places_);
+      if (ends) ends->push_back(text.size());
+      if (terminator) text += terminator;
+    }
+  }
+
+ private:
+  const PlaceTable* places_;
+  std::string lines_;
+  std::vector<std::size_t> ends_;
+};
+
 class Lines : public Format {
  public:
+  explicit Lines(const PlaceTable* places) : placed_(places) {}
   void block(ZipDistance& engine, std::span<const ZipPair> pairs, const CompareOptions& options,
              std::span<PairResult> results, Output& out) override {
-    engine.compare(pairs, options, results, LineOutput{&out.text(), '\n', nullptr});
+    if (placed_.on())
+      placed_.block(engine, pairs, options, results, out.text(), '\n', nullptr);
+    else
+      engine.compare(pairs, options, results, LineOutput{&out.text(), '\n', nullptr});
   }
+
+ private:
+  PlacedLines placed_;
 };
 
 // The widths of the aligned file need every line, so this format keeps them all until
 // the input ends.
 class AlignedText : public Format {
  public:
+  explicit AlignedText(const PlaceTable* places) : placed_(places) {}
   void block(ZipDistance& engine, std::span<const ZipPair> pairs, const CompareOptions& options,
              std::span<PairResult> results, Output&) override {
     const std::size_t first = ends_.size();
-    engine.compare(pairs, options, results, LineOutput{&lines_, '\0', &ends_});
+    if (placed_.on())
+      placed_.block(engine, pairs, options, results, lines_, '\0', &ends_);
+    else
+      engine.compare(pairs, options, results, LineOutput{&lines_, '\0', &ends_});
     for (std::size_t i = first; i < ends_.size(); ++i) widen_column(width_, line(i));
   }
   void end(Output& out) override {
@@ -44,6 +83,7 @@ class AlignedText : public Format {
     return std::string_view(lines_).substr(from, ends_[i] - from);
   }
 
+  PlacedLines placed_;
   std::string lines_;
   std::vector<std::size_t> ends_;
   std::size_t width_ = 0;
@@ -51,7 +91,15 @@ class AlignedText : public Format {
 
 class Csv : public Format {
  public:
-  void begin(Output& out) override { out.text() += "zip1,zip2,miles,status\r\n"; }
+  explicit Csv(const PlaceTable* places) : places_(places) {}
+  void begin(Output& out) override {
+    out.text() += "zip1,zip2,miles,status";
+    if (places_) {
+      append_places_header(out.text(), "from_");
+      append_places_header(out.text(), "to_");
+    }
+    out.text() += "\r\n";
+  }
   void block(ZipDistance& engine, std::span<const ZipPair> pairs, const CompareOptions& options,
              std::span<PairResult> results, Output& out) override {
     engine.compare(pairs, options, results, LineOutput{});
@@ -63,22 +111,29 @@ class Csv : public Format {
       text += ',';
       if (results[i].status == PairStatus::Distance) {
         append_distance_text(text, results[i].distance, ".");
-        text += ",\r\n";
+        text += ',';
       } else {
         text += ',';
         text += status_word(results[i].status);
-        text += "\r\n";
       }
+      if (places_) {
+        append_places_csv(text, *places_, pairs[i].first);
+        append_places_csv(text, *places_, pairs[i].second);
+      }
+      text += "\r\n";
     }
   }
+
+ private:
+  const PlaceTable* places_;
 };
 
 }  // namespace
 
-std::unique_ptr<Format> make_format(const std::string& name) {
-  if (name == "text") return std::make_unique<AlignedText>();
-  if (name == "csv") return std::make_unique<Csv>();
-  return std::make_unique<Lines>();
+std::unique_ptr<Format> make_format(const std::string& name, const PlaceTable* places) {
+  if (name == "text") return std::make_unique<AlignedText>(places);
+  if (name == "csv") return std::make_unique<Csv>(places);
+  return std::make_unique<Lines>(places);
 }
 
 }  // namespace quorvane::cli

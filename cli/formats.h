@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/output.h"
+#include "engine/places.h"
 #include "engine/zip_distance.h"
 
 namespace quorvane::cli {
@@ -21,7 +22,7 @@ class Format {
   virtual void end(Output&) {}
 };
 
-// "lines", "text" or "csv".
-std::unique_ptr<Format> make_format(const std::string& name);
+// "lines", "text" or "csv"; with `places`, each zip code's place too (--places).
+std::unique_ptr<Format> make_format(const std::string& name, const PlaceTable* places = nullptr);
 
 }  // namespace quorvane::cli

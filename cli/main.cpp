@@ -7,6 +7,7 @@
 #include "cli/common.h"
 #include "cli/distance.h"
 #include "cli/info.h"
+#include "cli/lookup.h"
 #include "cli/matrix.h"
 #include "cli/nearest.h"
 #include "cli/output.h"
@@ -55,6 +56,8 @@ int main(int argc, char** argv) {
   MatrixSettings matrix_settings;
   TablesSettings tables_settings;
   Settings info_settings;
+  LookupSettings lookup_settings;
+  FindSettings find_settings;
   for (Settings* s : {&run_settings.common, &distance_settings.common, &within_settings.common,
                       &nearest_settings.common, &matrix_settings.common, &tables_settings.common})
     s->separators = separators;
@@ -66,6 +69,8 @@ int main(int argc, char** argv) {
       {add_matrix_command(app, matrix_settings), [&] { return matrix(matrix_settings); }},
       {add_tables_command(app, tables_settings), [&] { return tables(tables_settings); }},
       {add_info_command(app, info_settings), [&] { return info(info_settings); }},
+      {add_lookup_command(app, lookup_settings), [&] { return lookup(lookup_settings); }},
+      {add_find_command(app, find_settings), [&] { return find(find_settings); }},
   };
   try {
     try {

@@ -6,8 +6,11 @@
 #include "cli/input.h"
 #include "cli/not_found.h"
 #include "cli/output.h"
+#include "cli/places.h"
 #include "engine/text.h"
+#include "format/csv.h"
 #include "format/distance_matrix.h"
+#include "format/place_columns.h"
 
 namespace quorvane::cli {
 namespace {
@@ -38,6 +41,40 @@ bool some_cell_empty(const std::vector<std::string>& zips,
                      [&](const std::string& z) { return z != zips.front(); });
 }
 
+// Rows of the matrix with each row's place, state and kind of point after its zip code
+// (the header gets their names there).
+class PlacedRows {
+ public:
+  PlacedRows(const PlaceTable& places, const std::vector<std::string>& zips)
+      : places_(places), zips_(zips) {}
+  void add(std::string& out, std::string_view rows) {
+    while (!rows.empty()) {
+      const std::size_t end = rows.find("\r\n");
+      const std::string_view line = rows.substr(0, end == rows.npos ? rows.size() : end + 2);
+      rows.remove_prefix(line.size());
+      std::size_t cut = 0;
+      if (next_ == 0) {
+        out += line.substr(0, cut);
+        append_places_header(out, "");
+      } else {
+        field_.clear();
+        append_csv_field(field_, zips_[next_ - 1]);
+        cut = field_.size();
+        out += field_;
+        append_places_csv(out, places_, zips_[next_ - 1]);
+      }
+      out += line.substr(cut);
+      ++next_;
+    }
+  }
+
+ private:
+  const PlaceTable& places_;
+  const std::vector<std::string>& zips_;
+  std::size_t next_ = 0;  // 0: the header
+  std::string field_;
+};
+
 }  // namespace
 
 CLI::App* add_matrix_command(CLI::App& app, MatrixSettings& s) {
@@ -50,6 +87,7 @@ CLI::App* add_matrix_command(CLI::App& app, MatrixSettings& s) {
                   "numeric entry is a row and a column")
       ->type_name("");
   add_compare_options(*cmd, s.common, false);
+  add_places_flag(*cmd, s.common.places);
   return cmd;
 }
 
@@ -60,6 +98,8 @@ int matrix(const MatrixSettings& s) {
   ZipDistance engine(db);
   std::optional<ZipDistance::Batch> batch(std::in_place, engine);
   if (!table_readable(engine, options.use2016)) return kError;
+  std::unique_ptr<PlaceTable> places;
+  if (s.common.places && !(places = read_places(db, "--places"))) return kError;
 
   bool inputs_read = true;
   std::vector<std::string> zips;
@@ -75,9 +115,14 @@ int matrix(const MatrixSettings& s) {
 
   Output out;
   const MatrixOptions matrix_options{options.use2016, options.method, options.units, 0};
+  std::optional<PlacedRows> placed;
+  if (places) placed.emplace(*places, zips);
   const auto unplaced = write_distance_matrix(*engine.store().table(options.use2016), zips,
                                               matrix_options, [&](std::string_view rows) {
-                                                out.text() += rows;
+                                                if (placed)
+                                                  placed->add(out.text(), rows);
+                                                else
+                                                  out.text() += rows;
                                                 out.maybe_flush();
                                               });
   batch.reset();

@@ -4,10 +4,12 @@
 
 #include "cli/coordinates.h"
 #include "cli/output.h"
+#include "cli/places.h"
 #include "engine/text.h"
 #include "engine/zip_index.h"
 #include "format/csv.h"
 #include "format/distance_matrix.h"
+#include "format/place_columns.h"
 
 namespace quorvane::cli {
 
@@ -28,6 +30,7 @@ CLI::App* add_nearest_command(CLI::App& app, NearestSettings& s) {
   add_format_option(*cmd, s.format, "\"ZIP: DISTANCE miles\"",
                     "zip,lat,lon,miles (zip,lat,lon,km with --units km)");
   add_compare_options(*cmd, s.common, false);
+  add_places_flag(*cmd, s.common.places);
   return cmd;
 }
 
@@ -38,6 +41,8 @@ int nearest(const NearestSettings& s) {
   ZipDistance engine(db);
   std::optional<ZipDistance::Batch> batch(std::in_place, engine);
   if (!table_readable(engine, options.use2016)) return kError;
+  std::unique_ptr<PlaceTable> places;
+  if (s.common.places && !(places = read_places(db, "--places"))) return kError;
   // No zip code text: the point is no zip code, so nothing is at 0 by its name.
   const auto found =
       engine.store()
@@ -53,6 +58,7 @@ int nearest(const NearestSettings& s) {
   if (csv) {
     text += "zip,lat,lon,";
     text += unit_column(options.units);
+    if (places) append_places_header(text, "");
     text += "\r\n";
   }
   for (const Neighbour& n : found) {
@@ -62,9 +68,11 @@ int nearest(const NearestSettings& s) {
       append_coordinates(text, n.place->lat, n.place->lon, ",");
       text += ',';
       append_distance_text(text, n.distance, ".");
+      if (places) append_places_csv(text, *places, n.place->zip);
       text += "\r\n";
     } else {
       text += n.place->zip;
+      if (places) append_places_note(text, *places, n.place->zip);
       text += ": ";
       append_distance_text(text, n.distance, decimal);
       text += unit;

@@ -5,6 +5,7 @@
 #include "cli/formats.h"
 #include "cli/input.h"
 #include "cli/not_found.h"
+#include "cli/places.h"
 #include "engine/text.h"
 
 namespace quorvane::cli {
@@ -137,6 +138,7 @@ CLI::App* add_run_command(CLI::App& app, RunSettings& s) {
                   "them all in memory; csv: zip1,zip2,miles,status")
       ->check(CLI::IsMember({"lines", "text", "csv"}));
   add_compare_options(*run, s.common, true);
+  add_places_flag(*run, s.common.places);
   return run;
 }
 
@@ -155,8 +157,10 @@ int run(const RunSettings& s) {
   // before the zip codes without coordinates, as the window gives them.
   std::optional<ZipDistance::Batch> batch(std::in_place, engine);
   if (!table_readable(engine, s.common.compare().use2016)) return kError;
+  std::unique_ptr<PlaceTable> places;
+  if (s.common.places && !(places = read_places(db, "--places"))) return kError;
   Output out;
-  const std::unique_ptr<Format> format = make_format(s.format);
+  const std::unique_ptr<Format> format = make_format(s.format, places.get());
   Pairing pairing(engine, s, *format, out);
   format->begin(out);
   const bool inputs_read = read_inputs(

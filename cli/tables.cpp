@@ -5,10 +5,12 @@
 
 #include "cli/coordinates.h"
 #include "cli/output.h"
+#include "cli/places.h"
 #include "engine/table_diff.h"
 #include "engine/text.h"
 #include "format/csv.h"
 #include "format/distance_matrix.h"
+#include "format/place_columns.h"
 
 namespace quorvane::cli {
 namespace {
@@ -25,7 +27,7 @@ std::string limit_text(double limit, Units units) {
 }
 
 void write_lines(const TableDiff& diff, const std::vector<Section>& lists, const Settings& s,
-                 double limit, Output& out) {
+                 double limit, const PlaceTable* places, Output& out) {
   const CompareOptions o = s.compare();
   std::string& text = out.text();
   text +=
@@ -33,7 +35,9 @@ void write_lines(const TableDiff& diff, const std::vector<Section>& lists, const
       " apart in the 2012 and 2016 tables, largest first: " + std::to_string(diff.moved.size()) +
       "\n";
   for (const MovedZip& m : diff.moved) {
-    text += m.zip + ": ";
+    text += m.zip;
+    if (places) append_places_note(text, *places, m.zip);
+    text += ": ";
     append_distance_text(text, m.distance, s.separators.decimal);
     text += unit_word(o.units);
     text += ", from ";
@@ -46,16 +50,21 @@ void write_lines(const TableDiff& diff, const std::vector<Section>& lists, const
   for (const Section& list : lists) {
     text += "\n" + list.title + ": " + std::to_string(list.zips->size()) + "\n";
     for (const std::string& zip : *list.zips) {
-      text += zip + "\n";
+      text += zip;
+      if (places) append_places_note(text, *places, zip);
+      text += '\n';
       out.maybe_flush();
     }
   }
 }
 
-void write_csv(const TableDiff& diff, const std::vector<Section>& lists, Units units, Output& out) {
+// The kind of point is point_kind here, since the first column is already named kind.
+void write_csv(const TableDiff& diff, const std::vector<Section>& lists, Units units,
+               const PlaceTable* places, Output& out) {
   std::string& text = out.text();
   text += "kind,zip,lat2012,lon2012,lat2016,lon2016,";
   text += unit_column(units);
+  if (places) text += ",place,state,point_kind";
   text += "\r\n";
   for (const MovedZip& m : diff.moved) {
     text += "moved,";
@@ -66,6 +75,7 @@ void write_csv(const TableDiff& diff, const std::vector<Section>& lists, Units u
     append_coordinates(text, m.lat2016, m.lon2016, ",");
     text += ',';
     append_distance_text(text, m.distance, ".");
+    if (places) append_places_csv(text, *places, m.zip);
     text += "\r\n";
     out.maybe_flush();
   }
@@ -74,7 +84,9 @@ void write_csv(const TableDiff& diff, const std::vector<Section>& lists, Units u
       text += list.kind;
       text += ',';
       append_csv_field(text, zip);
-      text += ",,,,,\r\n";
+      text += ",,,,,";
+      if (places) append_places_csv(text, *places, zip);
+      text += "\r\n";
       out.maybe_flush();
     }
   }
@@ -100,6 +112,7 @@ CLI::App* add_tables_command(CLI::App& app, TablesSettings& s) {
                     "of moved, only-2012, only-2016, unplaced-2012 or unplaced-2016");
   add_database_options(*cmd, s.common);
   add_measure_options(*cmd, s.common);
+  add_places_flag(*cmd, s.common.places);
   return cmd;
 }
 
@@ -110,6 +123,8 @@ int tables(const TablesSettings& s) {
   ZipDistance engine(db);
   std::optional<ZipDistance::Batch> batch(std::in_place, engine);
   if (!table_readable(engine, false) || !table_readable(engine, true)) return kError;
+  std::unique_ptr<PlaceTable> places;
+  if (s.common.places && !(places = read_places(db, "--places"))) return kError;
   const TableDiff diff = diff_tables(*engine.store().table(false), *engine.store().table(true),
                                      s.differ, options.method, options.units);
   batch.reset();
@@ -126,9 +141,9 @@ int tables(const TablesSettings& s) {
   };
   Output out;
   if (s.format == "csv")
-    write_csv(diff, lists, options.units, out);
+    write_csv(diff, lists, options.units, places.get(), out);
   else
-    write_lines(diff, lists, s.common, s.differ, out);
+    write_lines(diff, lists, s.common, s.differ, places.get(), out);
   out.flush();
   return kAllDistances;
 }

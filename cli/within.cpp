@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "cli/formats.h"
+#include "cli/places.h"
 #include "engine/zip_index.h"
 
 namespace quorvane::cli {
@@ -19,6 +20,7 @@ CLI::App* add_within_command(CLI::App& app, WithinSettings& s) {
   add_format_option(*cmd, s.format, "run's result lines",
                     "zip1,zip2,miles,status as run writes it");
   add_compare_options(*cmd, s.common, true);
+  add_places_flag(*cmd, s.common.places);
   return cmd;
 }
 
@@ -30,6 +32,8 @@ int within(const WithinSettings& s) {
   engine.set_decimal_separator(s.common.separators.decimal);
   std::optional<ZipDistance::Batch> batch(std::in_place, engine);
   if (!table_readable(engine, options.use2016)) return kError;
+  std::unique_ptr<PlaceTable> places;
+  if (s.common.places && !(places = read_places(db, "--places"))) return kError;
   const LocatedZip centre =
       locate_zip(*engine.store().table(options.use2016), s.zip, options.use2016);
   if (centre.status != PlaceStatus::Found) {
@@ -45,7 +49,7 @@ int within(const WithinSettings& s) {
   std::vector<ZipPair> pairs;
   std::vector<PairResult> results(kBlock);
   Output out;
-  const std::unique_ptr<Format> format = make_format(s.format);
+  const std::unique_ptr<Format> format = make_format(s.format, places.get());
   format->begin(out);
   bool all_distances = true;
   for (std::size_t first = 0; first < found.size(); first += kBlock) {

@@ -5,10 +5,12 @@
 #include <chrono>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "engine/error_trap.h"
 #include "engine/read_limits.h"
 #include "engine/regular_file.h"
+#include "engine/sqlite_columns.h"
 #include "engine/table_part.h"
 #include "engine/text.h"
 #include "engine/zip_table.h"
@@ -67,7 +69,9 @@ class Database {
   explicit Database(const std::string& path) {
     // Immutable: the file is only read, so no journal or lock file beside it is touched.
     const std::string uri = "file:" + escape_uri(path) + "?immutable=1";
-    rc_ = sqlite3_open_v2(uri.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+    // One thread uses a connection: no mutex around every call that reads a field.
+    rc_ = sqlite3_open_v2(uri.c_str(), &db_,
+                          SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc_ != SQLITE_OK) fail("Cannot open the database");
     // An unknown name in double quotes must be an error, not a text literal.
     sqlite3_db_config(db_, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
@@ -257,6 +261,41 @@ std::unique_ptr<ZipTable> read_sqlite_rows(const std::string& path, bool use2016
     return table;
   } catch (const RuntimeError&) {
     return nullptr;
+  }
+}
+
+}  // namespace quorvane
+
+namespace quorvane {
+
+void read_sqlite_columns(const std::string& path, const std::string& table,
+                         std::span<const char* const> columns, CellsFn fn, void* ctx,
+                         const KeyFilter* filter) {
+  Database db(path);
+  db.require_stored_table(table);
+  std::string sql = "SELECT ";
+  for (std::size_t i = 0; i < columns.size(); ++i)
+    sql += quote_identifier(columns[i]) + (i + 1 < columns.size() ? ", " : " ");
+  sql += "FROM " + quote_identifier(table);
+  if (filter) sql += " WHERE " + quote_identifier(filter->column) + " = ?1 ORDER BY rowid";
+  const std::string what = "Cannot read table " + table;
+  sqlite3_stmt* st = db.prepare(sql, what);
+  std::vector<Cell> cells(columns.size());
+  std::size_t rows = 0;
+  const std::size_t passes = filter ? filter->keys.size() : 1;
+  for (std::size_t k = 0; k < passes; ++k) {
+    if (filter) {
+      db.reset();
+      const std::string_view key = filter->keys[k];
+      sqlite3_bind_text(st, 1, key.data(), static_cast<int>(key.size()), SQLITE_STATIC);
+    }
+    while (db.step(what) == SQLITE_ROW) {
+      if (++rows > kMaxTableRows)
+        throw RuntimeError(3343, what + ": it has more than " + std::to_string(kMaxTableRows) +
+                                     " rows, more than any zip code table");
+      for (std::size_t i = 0; i < cells.size(); ++i) cells[i] = cell_of(st, static_cast<int>(i));
+      fn(ctx, cells);
+    }
   }
 }
 

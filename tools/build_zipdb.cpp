@@ -1,13 +1,20 @@
 // Builds the zip code database that ships beside the program from the files under data/:
-// build_zipdb zip_code2012.csv zip_code2016.csv table_sources.tsv dbZips.mdb
+// build_zipdb zip_code2012.csv zip_code2016.csv table_sources.tsv dbZips.mdb [places.csv]
 #include <sqlite3.h>
 
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <string>
+#include <utility>
+
+#include "tools/build_places.h"
 
 namespace {
+
+using quorvane::tools::load_places;
+using quorvane::tools::ZipPoints;
 
 // Must match kTableSources of the engine, which reads it.
 constexpr const char* kSources = "table_sources";
@@ -30,7 +37,7 @@ bool exec_first(sqlite3* db, const char* sql, const char** rest) {
   return ok;
 }
 
-bool load(sqlite3* db, const char* csv, const char* table, bool numeric_key) {
+bool load(sqlite3* db, const char* csv, const char* table, bool numeric_key, ZipPoints& points) {
   std::ifstream in(csv);
   if (!in) {
     std::cerr << "build_zipdb: cannot read " << csv << "\n";
@@ -51,8 +58,11 @@ bool load(sqlite3* db, const char* csv, const char* table, bool numeric_key) {
       sqlite3_bind_int64(st, 1, std::stoll(zip));
     else
       sqlite3_bind_text(st, 1, zip.c_str(), -1, SQLITE_TRANSIENT);
-    sqlite3_bind_double(st, 2, std::stod(line.substr(a + 1, b - a - 1)));
-    sqlite3_bind_double(st, 3, std::stod(line.substr(b + 1)));
+    const double lat = std::stod(line.substr(a + 1, b - a - 1));
+    const double lon = std::stod(line.substr(b + 1));
+    points.emplace(zip, std::make_pair(lat, lon));
+    sqlite3_bind_double(st, 2, lat);
+    sqlite3_bind_double(st, 3, lon);
     if (sqlite3_step(st) != SQLITE_DONE) return false;
     sqlite3_reset(st);
     ++rows;
@@ -104,10 +114,12 @@ bool load_sources(sqlite3* db, const char* tsv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 5) {
-    std::cerr << "usage: build_zipdb zip_code2012.csv zip_code2016.csv table_sources.tsv OUTPUT\n";
+  if (argc != 5 && argc != 6) {
+    std::cerr << "usage: build_zipdb zip_code2012.csv zip_code2016.csv table_sources.tsv OUTPUT "
+                 "[places.csv]\n";
     return 2;
   }
+  ZipPoints points2012, points2016;
   const std::string out = argv[4], tmp = out + ".tmp";
   std::remove(tmp.c_str());
   sqlite3* db = nullptr;
@@ -116,8 +128,9 @@ int main(int argc, char** argv) {
                  "PRAGMA journal_mode=OFF; BEGIN;"
                  "CREATE TABLE zip_code (zip_code INTEGER, lattitude REAL, longitude REAL);"
                  "CREATE TABLE zip_code2016 (zip_code TEXT, lattitude REAL, longitude REAL);") &&
-            load(db, argv[1], "zip_code", true) && load(db, argv[2], "zip_code2016", false) &&
-            load_sources(db, argv[3]) &&
+            load(db, argv[1], "zip_code", true, points2012) &&
+            load(db, argv[2], "zip_code2016", false, points2016) && load_sources(db, argv[3]) &&
+            (argc == 5 || load_places(db, argv[5], points2012, points2016)) &&
             exec(db,
                  "CREATE INDEX zip_code_zip ON zip_code (zip_code);"
                  "CREATE INDEX zip_code2016_zip ON zip_code2016 (zip_code); COMMIT;");
