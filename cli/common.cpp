@@ -51,14 +51,14 @@ void add_database_options(CLI::App& command, Settings& s) {
 void add_measure_options(CLI::App& command, Settings& s) {
   command.add_option("--method", s.method, kGeodesicNote)
       ->check(CLI::IsMember({"sphere", "geodesic"}));
-  command.add_option("--units", s.units, "Statute miles (mi, the default) or kilometres (km)")
+  command.add_option("-u,--units", s.units, "Statute miles (mi, the default) or kilometres (km)")
       ->check(CLI::IsMember({"mi", "km"}));
 }
 
 void add_format_option(CLI::App& command, std::string& format, const std::string& lines,
                        const std::string& csv) {
   command
-      .add_option("--format", format,
+      .add_option("-f,--format", format,
                   "lines: " + lines + " (the default); csv: " + csv + ", RFC 4180 (CR LF)")
       ->check(CLI::IsMember({"lines", "csv"}));
 }
@@ -87,7 +87,7 @@ CLI::Validator count_at_least_one() {
 
 void add_compare_options(CLI::App& command, Settings& s, bool worded) {
   add_database_options(command, s);
-  command.add_option("--database", s.database, "The table: 2016 (default) or 2012")
+  command.add_option("-d,--database", s.database, "The table: 2016 (default) or 2012")
       ->check(CLI::IsMember({"2016", "2012"}));
   add_measure_options(command, s);
   if (worded)

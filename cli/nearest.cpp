@@ -1,5 +1,6 @@
 #include "cli/nearest.h"
 
+#include <cmath>
 #include <optional>
 
 #include "cli/coordinates.h"
@@ -10,6 +11,31 @@
 #include "format/distance_matrix.h"
 
 namespace quorvane::cli {
+namespace {
+
+constexpr double kFarMiles = 300;
+
+// A point far from every zip code is most often a typing slip: a word on standard error,
+// and a hint when the point with latitude and longitude swapped lies near one.
+void warn_if_far(const ZipIndex& index, double lat, double lon) {
+  const auto nearest = index.nearest(make_place({}, lat, lon), 1, Method::Sphere, Units::Miles);
+  if (nearest.empty() || nearest[0].distance <= kFarMiles) return;
+  std::string message = "The point " + number_text(lat) + " " + number_text(lon) + " is ";
+  append_distance_text(message, nearest[0].distance, ".");
+  message += " miles from the nearest zip code, more than 300";
+  if (std::fabs(lon) <= 90) {
+    const auto swapped = index.nearest(make_place({}, lon, lat), 1, Method::Sphere, Units::Miles);
+    if (!swapped.empty() && swapped[0].distance <= kFarMiles) {
+      message += "; latitude and longitude may be swapped: " + number_text(lon) + " " +
+                 number_text(lat) + " is ";
+      append_distance_text(message, swapped[0].distance, ".");
+      message += " miles from " + swapped[0].place->zip;
+    }
+  }
+  report(message);
+}
+
+}  // namespace
 
 CLI::App* add_nearest_command(CLI::App& app, NearestSettings& s) {
   CLI::App* cmd = app.add_subcommand(
@@ -39,10 +65,10 @@ int nearest(const NearestSettings& s) {
   std::optional<ZipDistance::Batch> batch(std::in_place, engine);
   if (!table_readable(engine, options.use2016)) return kError;
   // No zip code text: the point is no zip code, so nothing is at 0 by its name.
+  const ZipIndex& index = *engine.store().index(options.use2016);
   const auto found =
-      engine.store()
-          .index(options.use2016)
-          ->nearest(make_place({}, s.lat, s.lon), s.count, options.method, options.units);
+      index.nearest(make_place({}, s.lat, s.lon), s.count, options.method, options.units);
+  warn_if_far(index, s.lat, s.lon);
   batch.reset();
 
   const bool csv = s.format == "csv";

@@ -131,7 +131,7 @@ CLI::App* add_run_command(CLI::App& app, RunSettings& s) {
   run->add_option("--reference", s.reference, "Compares every entry with this zip code")
       ->type_name("ZIP")
       ->check([](const std::string& zip) { return zip.empty() ? "Must be numeric." : ""; });
-  run->add_option("--format", s.format,
+  run->add_option("-f,--format", s.format,
                   "lines: the window's result lines (the default); text: the window's aligned "
                   "text file, which needs every line before it can start writing, so it keeps "
                   "them all in memory; csv: zip1,zip2,miles,status")
