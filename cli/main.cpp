@@ -5,6 +5,7 @@
 #include <sstream>
 #include <utility>
 
+#include "cli/assign.h"
 #include "cli/command_line.h"
 #include "cli/common.h"
 #include "cli/completions.h"
@@ -67,9 +68,11 @@ int main(int argc, char** argv) {
   MatrixSettings matrix_settings;
   TablesSettings tables_settings;
   Settings info_settings;
+  AssignSettings assign_settings;
   CompletionsSettings completions_settings;
   for (Settings* s : {&run_settings.common, &distance_settings.common, &within_settings.common,
-                      &nearest_settings.common, &matrix_settings.common, &tables_settings.common})
+                      &nearest_settings.common, &matrix_settings.common, &tables_settings.common,
+                      &assign_settings.common})
     s->separators = separators;
   const std::pair<CLI::App*, std::function<int()>> commands[] = {
       {add_run_command(app, run_settings), [&] { return run(run_settings); }},
@@ -79,6 +82,7 @@ int main(int argc, char** argv) {
       {add_matrix_command(app, matrix_settings), [&] { return matrix(matrix_settings); }},
       {add_tables_command(app, tables_settings), [&] { return tables(tables_settings); }},
       {add_info_command(app, info_settings), [&] { return info(info_settings); }},
+      {add_assign_command(app, assign_settings), [&] { return assign(assign_settings); }},
       {add_completions_command(app, completions_settings),
        [&] { return completions(app, completions_settings); }},
   };
@@ -99,7 +103,7 @@ int main(int argc, char** argv) {
     for (const auto& [command, action] : commands)
       if (command->parsed()) return action();
     report(
-        "A command is needed: run, distance, within, nearest, matrix, tables or info "
+        "A command is needed: run, distance, within, nearest, matrix, tables or info, or assign "
         "(quorvane-cli --help tells more)");
     return kError;
   } catch (const OutputFailed&) {

@@ -40,14 +40,32 @@ void warn_if_far(const ZipIndex& index, double lat, double lon) {
 CLI::App* add_nearest_command(CLI::App& app, NearestSettings& s) {
   CLI::App* cmd = app.add_subcommand(
       "nearest", "Lists the zip codes nearest to a point (LAT LON in degrees), nearest first.");
-  cmd->add_option("LAT", s.lat, "Latitude, -90 to 90 (north positive)")
-      ->required()
-      ->type_name("")
-      ->check(number_from_to(-90, 90, "from -90 to 90"));
-  cmd->add_option("LON", s.lon, "Longitude, -180 to 180 (east positive)")
-      ->required()
-      ->type_name("")
-      ->check(number_from_to(-180, 180, "from -180 to 180"));
+  CLI::Option* lat = cmd->add_option("LAT", s.lat, "Latitude, -90 to 90 (north positive)")
+                         ->type_name("")
+                         ->check(number_from_to(-90, 90, "from -90 to 90"));
+  CLI::Option* lon = cmd->add_option("LON", s.lon, "Longitude, -180 to 180 (east positive)")
+                         ->type_name("")
+                         ->check(number_from_to(-180, 180, "from -180 to 180"));
+  CLI::Option* points =
+      cmd->add_option("--points", s.points,
+                      "Answers every point of a table (- reads standard input), its latitude "
+                      "and longitude in the columns --lat and --lon; lines and csv rows begin "
+                      "with the point as written there")
+          ->type_name("FILE")
+          ->excludes(lat)
+          ->excludes(lon);
+  cmd->add_option("--lat", s.lat_column,
+                  "The points' latitude column: a header name or a number (default 1)")
+      ->type_name("COL")
+      ->needs(points);
+  cmd->add_option("--lon", s.lon_column, "The points' longitude column (default 2)")
+      ->type_name("COL")
+      ->needs(points);
+  cmd->callback([&s, lat, lon] {
+    if (!s.points.empty()) return;
+    if (lat->count() == 0) throw CLI::RequiredError("LAT");
+    if (lon->count() == 0) throw CLI::RequiredError("LON");
+  });
   cmd->add_option("--count", s.count, "How many zip codes (default 10)")
       ->type_name("N")
       ->check(count_at_least_one());
@@ -58,6 +76,7 @@ CLI::App* add_nearest_command(CLI::App& app, NearestSettings& s) {
 }
 
 int nearest(const NearestSettings& s) {
+  if (!s.points.empty()) return nearest_points(s);
   const std::string db = s.common.database_path();
   if (!check_database(db)) return kError;
   const CompareOptions options = s.common.compare();

@@ -66,8 +66,9 @@ TEST_F(Cli, HelpIsWrappedAndTellsTheExitStatusWhereItApplies) {
     std::istringstream lines(o.out);
     // Only a word longer than the width passes it, alone on its line.
     for (std::string line; std::getline(lines, line);) {
-      if (line.size() > 50)
+      if (line.size() > 50) {
         EXPECT_EQ(line.find(' ', line.find_first_not_of(' ')), std::string::npos) << line;
+      }
     }
     EXPECT_EQ(o.out.find("1 some had") != std::string::npos, c.some_without) << o.out;
   }
@@ -116,6 +117,7 @@ std::string complete(const std::string& words) {
 TEST(CliCompletion, TheBashScriptLoadsAndCompletes) {
   const std::pair<std::string, std::string> cases[] = {
       {"wi", "within\n"},
+      {"as", "assign\n"},
       {"-d 2012 ne", "nearest\n"},
       {"within --wor", "--wording\n"},
       {"within --method ''", "sphere geodesic\n"},
