@@ -7,6 +7,7 @@
 #include "cli/coordinates.h"
 #include "cli/output.h"
 #include "cli/table_columns.h"
+#include "cli/zip_answers.h"
 #include "engine/text.h"
 #include "format/csv.h"
 #include "format/status_words.h"
@@ -144,7 +145,8 @@ int assign(const AssignSettings& s) {
   };
   StatusTally tally;
   StoreIndex::Scratch scratch;
-  std::vector<StoreHit> hits;
+  std::vector<StoreHit> point_hits;
+  ZipAnswers answers(table, index, s.count, options, s.strict);
   std::string prefix;
   const std::size_t width = header ? head.size() : 0;
   const std::string empty_carried(stores->carried_names.size(), delimiter);
@@ -162,11 +164,10 @@ int assign(const AssignSettings& s) {
     };
     PairStatus status = PairStatus::Distance;
     std::string_view shown;
-    CellPlace from;
+    std::span<const StoreHit> hits;
     if (col.by_zip) {
       shown = cell(col.from);
-      from = place_of_cell(table, shown, s.strict, options.use2016);
-      status = from.status;
+      status = answers.answer(shown, hits);
     } else {
       double lat = 0, lon = 0;
       shown = cell(col.lat);
@@ -175,7 +176,11 @@ int assign(const AssignSettings& s) {
         shown = cell(col.lon);
         status = read_degrees(shown, 180, lon);
       }
-      if (status == PairStatus::Distance) from.place = make_place({}, lat, lon);
+      if (status == PairStatus::Distance) {
+        index.nearest(make_place({}, lat, lon), s.count, options.method, options.units, scratch,
+                      point_hits);
+        hits = point_hits;
+      }
     }
     tally.add(status, shown, reader.line());
     if (status != PairStatus::Distance) {
@@ -189,7 +194,6 @@ int assign(const AssignSettings& s) {
       out.maybe_flush();
       continue;
     }
-    index.nearest(from.place, s.count, options.method, options.units, scratch, hits);
     for (std::size_t rank = 0; rank < hits.size(); ++rank) {
       const StoreHit& h = hits[rank];
       text += prefix;

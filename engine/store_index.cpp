@@ -11,6 +11,10 @@ namespace quorvane {
 
 using namespace chord;
 
+namespace {
+constexpr std::size_t kExtra = 8;  // stores asked of the tree beyond the count
+}  // namespace
+
 struct StoreIndex::Tree {
   std::vector<std::array<double, 3>> points;
   std::vector<std::uint32_t> ids;
@@ -66,15 +70,24 @@ void StoreIndex::nearest(const ZipPlace& from, std::size_t count, Method method,
   const std::size_t in_tree = tree_->points.size();
   if (tree_can_hold(from) && count <= in_tree) {
     // The count nearest by chord bound how far the count nearest by the formula can lie;
-    // every store within that bound is measured.
+    // every store within that bound is measured. A few more than count are asked for, and
+    // when the last of them lies past the bound, they hold every store within it.
     const auto query = unit_vector(from);
-    ids.resize(count);
-    scratch.chords.resize(count);
-    tree_->kd->knnSearch(query.data(), count, ids.data(), scratch.chords.data());
-    ids.clear();
-    Tree::Collector collect{*tree_, chord_squared(nearest_angle(scratch.chords[count - 1], method)),
-                            ids};
-    tree_->kd->findNeighbors(collect, query.data(), nanoflann::SearchParams(0, 0, false));
+    const std::size_t asked = std::min(count + kExtra, in_tree);
+    ids.resize(asked);
+    scratch.chords.resize(asked);
+    tree_->kd->knnSearch(query.data(), asked, ids.data(), scratch.chords.data());
+    const double bound = chord_squared(nearest_angle(scratch.chords[count - 1], method));
+    if (asked == in_tree || scratch.chords[asked - 1] >= bound) {
+      std::size_t kept = 0;
+      for (std::size_t i = 0; i < asked; ++i)
+        if (scratch.chords[i] < bound) ids[kept++] = tree_->ids[ids[i]];
+      ids.resize(kept);
+    } else {
+      ids.clear();
+      Tree::Collector collect{*tree_, bound, ids};
+      tree_->kd->findNeighbors(collect, query.data(), nanoflann::SearchParams(0, 0, false));
+    }
     ids.insert(ids.end(), odd_.begin(), odd_.end());
   } else {
     ids.resize(stores_.size());
