@@ -218,7 +218,10 @@ int assign(const AssignSettings& s) {
     tally.report_lines("Rows");
     return fault();
   }
-  if (!has_rows) report("The customers' table " + s.customers + " is empty");
+  if (!has_rows)
+    report("The customers' table " + s.customers + " is empty");
+  else if (tally.total() == 0)
+    report("The customers' table " + s.customers + " has no rows");
   tally.report_lines("Rows");
   return tally.count(PairStatus::Distance) == tally.total() && tally.total() > 0 ? kAllDistances
                                                                                  : kSomeWithout;
