@@ -66,7 +66,7 @@ class MainWindow::DistanceRun {
  public:
   DistanceRun(MainWindow& window, Trap& trap)
       : w_(window), trap_(trap), yield_([this] { atYield(); }) {
-    options_.wording = 0;
+    options_.wording = Wording::None;
     since_flush_.start();
   }
 
@@ -134,11 +134,11 @@ class MainWindow::DistanceRun {
     options_seen_ = true;
     const auto& o = w_.options_;
     if (o.sentenceWording->isChecked())
-      options_.wording = 3;
+      options_.wording = Wording::Sentence;
     else if (o.zipsAndDistanceWording->isChecked())
-      options_.wording = 4;
+      options_.wording = Wording::ZipsAndDistance;
     else if (o.distanceOnlyWording->isChecked())
-      options_.wording = 5;
+      options_.wording = Wording::DistanceOnly;
     options_.use2016 = o.use2016Table->isChecked();
     consecutive_ = o.consecutiveMode->isChecked();
     against_reference_ = o.referenceMode->isChecked();

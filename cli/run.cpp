@@ -1,10 +1,9 @@
 #include "cli/run.h"
 
-#include <optional>
-
 #include "cli/formats.h"
 #include "cli/input.h"
 #include "cli/not_found.h"
+#include "cli/open_engine.h"
 #include "engine/text.h"
 
 namespace quorvane::cli {
@@ -146,23 +145,18 @@ int run(const RunSettings& s) {
     report("--reference " + s.reference + ": Must be numeric.");
     return kError;
   }
-  const std::string db = s.common.database_path();
-  if (!check_inputs(s.files) || !check_database(db)) return kError;
-
-  ZipDistance engine(db);
-  engine.set_decimal_separator(sep.decimal);
   // One database check and one report of each failure, given when the batch ends and
   // before the zip codes without coordinates, as the window gives them.
-  std::optional<ZipDistance::Batch> batch(std::in_place, engine);
-  if (!table_readable(engine, s.common.compare().use2016)) return kError;
+  OpenEngine db(s.common);
+  if (!check_inputs(s.files) || !db.open()) return kError;
   Output out;
   const std::unique_ptr<Format> format = make_format(s.format);
-  Pairing pairing(engine, s, *format, out);
+  Pairing pairing(db.engine(), s, *format, out);
   format->begin(out);
   const bool inputs_read = read_inputs(
       s.files, [&](std::string_view e) { pairing.entry(e); }, [&] { pairing.finish(); });
   pairing.finish();
-  batch.reset();
+  db.end_batch();
   format->end(out);
   out.flush();
   if (!pairing.not_found().empty()) report(pairing.not_found().text());
