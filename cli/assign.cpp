@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "cli/coordinates.h"
+#include "cli/open_engine.h"
 #include "cli/output.h"
 #include "cli/table_columns.h"
 #include "cli/zip_answers.h"
@@ -80,13 +81,10 @@ int assign(const AssignSettings& s) {
     report("Only one of the customers' table and the store file can be standard input");
     return kError;
   }
-  const std::string db = s.common.database_path();
-  if (!check_database(db)) return kError;
-  const CompareOptions options = s.common.compare();
-  ZipDistance engine(db);
-  std::optional<ZipDistance::Batch> batch(std::in_place, engine);
-  if (!table_readable(engine, options.use2016)) return kError;
-  const ZipTable& table = *engine.store().table(options.use2016);
+  OpenEngine db(s.common);
+  if (!db.open()) return kError;
+  const CompareOptions& options = db.options();
+  const ZipTable& table = db.table();
 
   const InputFile file(s.customers);
   if (file.fd() < 0) return kError;
@@ -211,7 +209,7 @@ int assign(const AssignSettings& s) {
     }
     out.maybe_flush();
   }
-  batch.reset();
+  db.end_batch();
   if (header_due && !reader.failed()) write_header();
   out.flush();
   if (reader.failed()) {

@@ -1,7 +1,5 @@
 #include "cli/common.h"
 
-#include <sys/stat.h>
-
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -29,7 +27,7 @@ constexpr const char* kGeodesicNote =
 
 CompareOptions Settings::compare() const {
   CompareOptions o;
-  o.wording = static_cast<std::uint8_t>(wording);
+  o.wording = static_cast<Wording>(wording);
   o.use2016 = database == "2016";
   o.method = method == "geodesic" ? Method::Geodesic : Method::Sphere;
   o.units = units == "km" ? Units::Kilometres : Units::Miles;
@@ -127,20 +125,6 @@ void report_traps() {
   set_trap_reporter([](const TrapReport& r) {
     report(r.description + " (in " + r.location + " at statement " + std::to_string(r.line) + ")");
   });
-}
-
-bool check_database(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return true;
-  report("Cannot read the zip code database " + path + ": it is not a regular file");
-  return false;
-}
-
-bool table_readable(ZipDistance& engine, bool use2016) {
-  if (engine.store().table(use2016)) return true;
-  report("Cannot read the zip code database " + engine.store().path() + ": " +
-         engine.store().error(use2016));
-  return false;
 }
 
 }  // namespace quorvane::cli

@@ -1,10 +1,10 @@
 #include "cli/matrix.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "cli/input.h"
 #include "cli/not_found.h"
+#include "cli/open_engine.h"
 #include "cli/output.h"
 #include "engine/text.h"
 #include "format/distance_matrix.h"
@@ -54,12 +54,9 @@ CLI::App* add_matrix_command(CLI::App& app, MatrixSettings& s) {
 }
 
 int matrix(const MatrixSettings& s) {
-  const std::string db = s.common.database_path();
-  if (!check_inputs(s.files) || !check_database(db)) return kError;
-  const CompareOptions options = s.common.compare();
-  ZipDistance engine(db);
-  std::optional<ZipDistance::Batch> batch(std::in_place, engine);
-  if (!table_readable(engine, options.use2016)) return kError;
+  OpenEngine db(s.common);
+  if (!check_inputs(s.files) || !db.open()) return kError;
+  const CompareOptions& options = db.options();
 
   bool inputs_read = true;
   std::vector<std::string> zips;
@@ -75,12 +72,12 @@ int matrix(const MatrixSettings& s) {
 
   Output out;
   const MatrixOptions matrix_options{options.use2016, options.method, options.units, 0};
-  const auto unplaced = write_distance_matrix(*engine.store().table(options.use2016), zips,
-                                              matrix_options, [&](std::string_view rows) {
-                                                out.text() += rows;
-                                                out.maybe_flush();
-                                              });
-  batch.reset();
+  const auto unplaced =
+      write_distance_matrix(db.table(), zips, matrix_options, [&](std::string_view rows) {
+        out.text() += rows;
+        out.maybe_flush();
+      });
+  db.end_batch();
   out.flush();
   const bool empty_cells = some_cell_empty(zips, unplaced);
   if (empty_cells) {

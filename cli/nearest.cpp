@@ -1,9 +1,9 @@
 #include "cli/nearest.h"
 
 #include <cmath>
-#include <optional>
 
 #include "cli/coordinates.h"
+#include "cli/open_engine.h"
 #include "cli/output.h"
 #include "engine/text.h"
 #include "engine/zip_index.h"
@@ -77,18 +77,15 @@ CLI::App* add_nearest_command(CLI::App& app, NearestSettings& s) {
 
 int nearest(const NearestSettings& s) {
   if (!s.points.empty()) return nearest_points(s);
-  const std::string db = s.common.database_path();
-  if (!check_database(db)) return kError;
-  const CompareOptions options = s.common.compare();
-  ZipDistance engine(db);
-  std::optional<ZipDistance::Batch> batch(std::in_place, engine);
-  if (!table_readable(engine, options.use2016)) return kError;
+  OpenEngine db(s.common);
+  if (!db.open()) return kError;
+  const CompareOptions& options = db.options();
   // No zip code text: the point is no zip code, so nothing is at 0 by its name.
-  const ZipIndex& index = *engine.store().index(options.use2016);
+  const ZipIndex& index = *db.engine().store().index(options.use2016);
   const auto found =
       index.nearest(make_place({}, s.lat, s.lon), s.count, options.method, options.units);
   warn_if_far(index, s.lat, s.lon);
-  batch.reset();
+  db.end_batch();
 
   const bool csv = s.format == "csv";
   const std::string_view unit = unit_word(options.units);

@@ -3,6 +3,7 @@
 
 #include "cli/coordinates.h"
 #include "cli/nearest.h"
+#include "cli/open_engine.h"
 #include "cli/output.h"
 #include "cli/table_columns.h"
 #include "engine/text.h"
@@ -12,13 +13,10 @@
 namespace quorvane::cli {
 
 int nearest_points(const NearestSettings& s) {
-  const std::string db = s.common.database_path();
-  if (!check_database(db)) return kError;
-  const CompareOptions options = s.common.compare();
-  ZipDistance engine(db);
-  std::optional<ZipDistance::Batch> batch(std::in_place, engine);
-  if (!table_readable(engine, options.use2016)) return kError;
-  const ZipIndex& index = *engine.store().index(options.use2016);
+  OpenEngine db(s.common);
+  if (!db.open()) return kError;
+  const CompareOptions& options = db.options();
+  const ZipIndex& index = *db.engine().store().index(options.use2016);
 
   const InputFile file(s.points);
   if (file.fd() < 0) return kError;
@@ -117,7 +115,7 @@ int nearest_points(const NearestSettings& s) {
     }
     out.maybe_flush();
   }
-  batch.reset();
+  db.end_batch();
   if (header_due && !reader.failed()) write_header();
   out.flush();
   const std::string left_out = tally.left_out("Points");

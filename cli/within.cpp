@@ -1,9 +1,9 @@
 #include "cli/within.h"
 
 #include <limits>
-#include <optional>
 
 #include "cli/formats.h"
+#include "cli/open_engine.h"
 #include "engine/zip_index.h"
 
 namespace quorvane::cli {
@@ -54,15 +54,11 @@ CLI::App* add_within_command(CLI::App& app, WithinSettings& s) {
 
 int within(const WithinSettings& s) {
   if (!s.centres.empty()) return within_centres(s);
-  const std::string db = s.common.database_path();
-  if (!check_database(db)) return kError;
-  const CompareOptions options = s.common.compare();
-  ZipDistance engine(db);
-  engine.set_decimal_separator(s.common.separators.decimal);
-  std::optional<ZipDistance::Batch> batch(std::in_place, engine);
-  if (!table_readable(engine, options.use2016)) return kError;
-  const LocatedZip centre =
-      locate_zip(*engine.store().table(options.use2016), s.zip, options.use2016);
+  OpenEngine db(s.common);
+  if (!db.open()) return kError;
+  ZipDistance& engine = db.engine();
+  const CompareOptions& options = db.options();
+  const LocatedZip centre = locate_zip(db.table(), s.zip, options.use2016);
   if (centre.status != PlaceStatus::Found) {
     report(place_problem(centre.status, s.zip, options.use2016));
     return kSomeWithout;
@@ -89,7 +85,7 @@ int within(const WithinSettings& s) {
       all_distances = all_distances && r.status == PairStatus::Distance;
     out.maybe_flush();
   }
-  batch.reset();
+  db.end_batch();
   format->end(out);
   out.flush();
   return all_distances ? kAllDistances : kSomeWithout;

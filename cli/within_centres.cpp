@@ -2,6 +2,7 @@
 #include <optional>
 
 #include "cli/coordinates.h"
+#include "cli/open_engine.h"
 #include "cli/output.h"
 #include "cli/table_columns.h"
 #include "cli/within.h"
@@ -39,14 +40,11 @@ void append_lines(ZipDistance& engine, const CompareOptions& options, const ZipP
 }  // namespace
 
 int within_centres(const WithinSettings& s) {
-  const std::string db = s.common.database_path();
-  if (!check_database(db)) return kError;
-  const CompareOptions options = s.common.compare();
-  ZipDistance engine(db);
-  engine.set_decimal_separator(s.common.separators.decimal);
-  std::optional<ZipDistance::Batch> batch(std::in_place, engine);
-  if (!table_readable(engine, options.use2016)) return kError;
-  const ZipTable& table = *engine.store().table(options.use2016);
+  OpenEngine db(s.common);
+  if (!db.open()) return kError;
+  ZipDistance& engine = db.engine();
+  const CompareOptions& options = db.options();
+  const ZipTable& table = db.table();
   const ZipIndex& index = *engine.store().index(options.use2016);
 
   const InputFile file(s.centres);
@@ -117,7 +115,7 @@ int within_centres(const WithinSettings& s) {
     }
     out.maybe_flush();
   }
-  batch.reset();
+  db.end_batch();
   if (header_due && !reader.failed()) write_header();
   out.flush();
   const std::string left_out = tally.left_out("Centres");

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/store_index.h"
+#include "engine/zip_distance.h"
 #include "engine/zip_table.h"
 
 namespace quorvane::cli {
