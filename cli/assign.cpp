@@ -4,6 +4,7 @@
 #include <cmath>
 #include <optional>
 
+#include "cli/columns.h"
 #include "cli/coordinates.h"
 #include "cli/open_engine.h"
 #include "cli/output.h"
@@ -104,15 +105,15 @@ int assign(const AssignSettings& s) {
   const bool header = !s.no_header;
   const std::vector<std::string> head(reader.fields().begin(), reader.fields().end());
   const std::vector<std::string_view> head_views(head.begin(), head.end());
-  const auto find = [&](const std::string& name, std::size_t& at) {
-    const auto found = find_column(head_views, name, header);
-    if (!found) report(missing_column("customers' table", name, head_views, header));
+  const auto find = [&](const char* option, const std::string& name, std::size_t& at) {
+    const auto found = find_column(name, head_views, header);
+    if (!found) report(missing_column(option, name, s.customers, head_views, header));
     at = found.value_or(0);
     return found.has_value();
   };
   col.by_zip = !s.from.empty();
-  if (has_rows &&
-      (col.by_zip ? !find(s.from, col.from) : !(find(s.lat, col.lat) && find(s.lon, col.lon))))
+  if (has_rows && (col.by_zip ? !find("--from", s.from, col.from)
+                              : !(find("--lat", s.lat, col.lat) && find("--lon", s.lon, col.lon))))
     return kError;
 
   const std::optional<Stores> stores = read_stores(s, table, delimiter);

@@ -1,6 +1,7 @@
 // The store file of assign: a list of zip codes or a table whose other columns travel
 // with each store.
 #include "cli/assign.h"
+#include "cli/columns.h"
 #include "cli/table_columns.h"
 #include "engine/zip_clean.h"
 #include "format/csv.h"
@@ -26,9 +27,9 @@ std::optional<Stores> read_stores(const AssignSettings& s, const ZipTable& table
   std::vector<std::string> first(reader.fields().begin(), reader.fields().end());
   const std::vector<std::string_view> first_views(first.begin(), first.end());
   const bool by_name = !is_column_number(s.to_column);
-  const auto zip_column = find_column(first_views, s.to_column, true);
+  const auto zip_column = find_column(s.to_column, first_views, true);
   if (!zip_column) {
-    report(missing_column("store file", s.to_column, first_views, by_name));
+    report(missing_column("--to-column", s.to_column, s.stores, first_views, true));
     return std::nullopt;
   }
   const std::size_t column = *zip_column;

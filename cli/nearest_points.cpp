@@ -1,6 +1,8 @@
 // quorvane-cli nearest --points FILE: the nearest zip codes of every point of a table.
 #include <optional>
+#include <tuple>
 
+#include "cli/columns.h"
 #include "cli/coordinates.h"
 #include "cli/nearest.h"
 #include "cli/open_engine.h"
@@ -31,10 +33,11 @@ int nearest_points(const NearestSettings& s) {
   if (more) {
     const auto fields = reader.fields();
     const bool named = !is_column_number(s.lat_column) || !is_column_number(s.lon_column);
-    for (const auto& [col, at] : {std::pair{&s.lat_column, &lat_at}, {&s.lon_column, &lon_at}}) {
-      const auto found = find_column(fields, *col, true);
+    for (const auto& [option, col, at] :
+         {std::tuple{"--lat", &s.lat_column, &lat_at}, {"--lon", &s.lon_column, &lon_at}}) {
+      const auto found = find_column(*col, fields, true);
       if (!found) {
-        report(missing_column("points table", *col, fields, named));
+        report(missing_column(option, *col, s.points, fields, true));
         return kError;
       }
       *at = *found;

@@ -13,48 +13,12 @@
 #include "format/status_words.h"
 
 namespace quorvane::cli {
-namespace {
-
-bool same_name(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 bool is_column_number(std::string_view col) {
   std::size_t n = 0;
   const auto r = std::from_chars(col.data(), col.data() + col.size(), n);
   return !col.empty() && r.ec == std::errc() && r.ptr == col.data() + col.size() && n >= 1;
-}
-
-std::optional<std::size_t> find_column(std::span<const std::string_view> header,
-                                       std::string_view col, bool has_header) {
-  if (has_header)
-    for (std::size_t i = 0; i < header.size(); ++i)
-      if (same_name(header[i], col)) return i;
-  if (is_column_number(col)) {
-    std::size_t n = 0;
-    std::from_chars(col.data(), col.data() + col.size(), n);
-    if (n <= header.size()) return n - 1;
-  }
-  return std::nullopt;
-}
-
-std::string missing_column(std::string_view what, std::string_view col,
-                           std::span<const std::string_view> header, bool has_header) {
-  std::string m = "The " + std::string(what) + " has no column '" + std::string(col) + "'; ";
-  if (!has_header) return m + "it has " + std::to_string(header.size()) + " columns and no header";
-  m += "its columns are ";
-  for (std::size_t i = 0; i < header.size(); ++i) {
-    if (i) m += ", ";
-    m += header[i].empty() ? "(no name)" : std::string(header[i]);
-  }
-  return m;
 }
 
 CellPlace place_of_cell(const ZipTable& table, std::string_view cell, bool strict, bool use2016) {

@@ -1,7 +1,7 @@
 #pragma once
-// Tables read as spreadsheets export them: a column chosen by a header name
-// (case-insensitive) or a 1-based number, the file opened as a path or "-", and the
-// tally of rows that had no distance, said on standard error as one line per status.
+// Tables read as spreadsheets export them (their columns are chosen as cli/columns.h
+// says): the file opened as a path or "-", its cells read as zip codes or degrees, and
+// the tally of rows that had no distance, said on standard error as one line per status.
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -14,17 +14,8 @@
 
 namespace quorvane::cli {
 
-// The 0-based column `col` names among `header` (the first record): by name when the
-// file has a header, by number either way; nothing when there is no such column.
-std::optional<std::size_t> find_column(std::span<const std::string_view> header,
-                                       std::string_view col, bool has_header);
 // True when `col` is a 1-based column number.
 bool is_column_number(std::string_view col);
-
-// "The customers file has no column 'x'; its columns are id, zip, name" (or "it has 3
-// columns" without a header).
-std::string missing_column(std::string_view what, std::string_view col,
-                           std::span<const std::string_view> header, bool has_header);
 
 // A cell read as a zip code (cleaned unless `strict`) and looked up as a comparison
 // looks it up: its place, or why it has none.

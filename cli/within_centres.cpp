@@ -1,6 +1,7 @@
 // quorvane-cli within --centres FILE MILES: every centre of a list in one process.
 #include <optional>
 
+#include "cli/columns.h"
 #include "cli/coordinates.h"
 #include "cli/open_engine.h"
 #include "cli/output.h"
@@ -60,9 +61,9 @@ int within_centres(const WithinSettings& s) {
   const std::string col = s.column.empty() ? "1" : s.column;
   if (more) {
     const auto fields = reader.fields();
-    const auto found = find_column(fields, col, true);
+    const auto found = find_column(col, fields, true);
     if (!found) {
-      report(missing_column("centres file", col, fields, !is_column_number(col)));
+      report(missing_column("--column", col, s.centres, fields, true));
       return kError;
     }
     column = *found;

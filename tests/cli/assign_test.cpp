@@ -193,15 +193,16 @@ TEST_F(Cli, BadInputIsOneMessageAndNoResult) {
       {{"assign", customers, "--to", stores, "--from", "zip", "--lat", "1", "--lon", "2"},
        "excludes"},
       {{"assign", customers, "--to", stores, "--from", "zipcode"},
-       "has no column 'zipcode'; its columns are id, zip"},
+       "--from zipcode: no such column in " + customers + "; its columns are id, zip"},
       {{"assign", customers, "--to", stores, "--from", "zip", "--to-column", "store"},
-       "has no column 'store'; its columns are zip, name"},
+       "--to-column store: no such column in " + stores + "; its columns are zip, name"},
       {{"assign", customers, "--to", stores}, "--from COL"},
       {{"assign", binary, "--to", stores, "--from", "zip"}, "not a text file"},
       {{"assign", long_line, "--to", stores, "--from", "zip"}, "longer than"},
-      {{"within", "--centres", customers, "--column", "postcode", "10"}, "no column 'postcode'"},
+      {{"within", "--centres", customers, "--column", "postcode", "10"},
+       "--column postcode: no such column"},
       {{"within", "--centres", customers, "10", "20"}, "Not with --centres"},
-      {{"nearest", "--points", customers, "--lat", "latitude"}, "no column 'latitude'"},
+      {{"nearest", "--points", customers, "--lat", "latitude"}, "--lat latitude: no such column"},
   };
   for (const auto& [args, message] : cases) {
     const Outcome o = cli(args);
