@@ -64,6 +64,8 @@ int nearest_points(const NearestSettings& s) {
   };
   StatusTally tally;
   std::string lead;
+  std::uint64_t far = 0, far_line = 0;  // points more than 300 miles from every zip code
+  std::string far_first;
   for (; more; more = reader.next()) {
     if (header_due) write_header();
     const auto fields = reader.fields();
@@ -97,6 +99,11 @@ int nearest_points(const NearestSettings& s) {
     }
     const auto found =
         index.nearest(make_place({}, lat, lon), s.count, options.method, options.units);
+    const double factor = options.units == Units::Kilometres ? kKilometresPerMile : 1;
+    if (!found.empty() && found[0].distance / factor > 300 && far++ == 0) {
+      far_first = std::string(cell(lat_at)) + " " + std::string(cell(lon_at));
+      far_line = reader.line();
+    }
     for (const Neighbour& n : found) {
       text += lead;
       if (csv) {
@@ -123,6 +130,10 @@ int nearest_points(const NearestSettings& s) {
   out.flush();
   const std::string left_out = tally.left_out("Points");
   if (!left_out.empty()) report(left_out);
+  if (far)
+    report("Points more than 300 miles from every zip code (latitude and longitude swapped?): " +
+           std::to_string(far) + " (first: '" + far_first + "', line " + std::to_string(far_line) +
+           ")");
   if (reader.failed()) return fault();
   return tally.total() > 0 && tally.count(PairStatus::Distance) == tally.total() ? kAllDistances
                                                                                  : kSomeWithout;

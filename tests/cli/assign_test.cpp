@@ -165,19 +165,27 @@ TEST_F(Cli, WithinCentresEqualsOneCallPerCentre) {
 
 TEST_F(Cli, NearestPointsEqualsOneCallPerPoint) {
   const std::string points =
-      file("points.tsv", "name\tLon\tLat\nA\t-118\t34\nB\t-71.4\t42.87\nC\tx\t1\n");
+      file("points.tsv", "name\tLon\tLat\nA\t-118\t34\nB\t-71.4\t42.87\nC\tx\t1\nD\t0\t0\n");
   const Outcome all = cli(
       {"nearest", "--points", points, "--lat", "lat", "--lon", "2", "--count", "2", "-f", "csv"});
   std::string want = "point_lat,point_lon,zip,lat,lon,miles\r\n";
-  for (const auto& [lat, lon] : {std::pair{"34", "-118"}, {"42.87", "-71.4"}}) {
+  for (const auto& [lat, lon] :
+       {std::pair{"34", "-118"}, {"42.87", "-71.4"}, {"", ""}, {"0", "0"}}) {
+    if (!*lat) {
+      want += "1,x,,,,\r\n";  // a longitude that is no number keeps its row
+      continue;
+    }
     std::istringstream lines(cli({"nearest", lat, lon, "--count", "2", "-f", "csv"}).out);
     std::string line;
     std::getline(lines, line);  // its header
     while (std::getline(lines, line)) want += std::string(lat) + "," + lon + "," + line + "\n";
   }
-  EXPECT_EQ(all.out, want + "1,x,,,,\r\n");
+  EXPECT_EQ(all.out, want);
   EXPECT_EQ(all.status, 1);
-  EXPECT_EQ(all.err, "quorvane-cli: Points left out: 1 not-numeric (first: 'x', line 4)\n");
+  EXPECT_EQ(all.err,
+            "quorvane-cli: Points left out: 1 not-numeric (first: 'x', line 4)\n"
+            "quorvane-cli: Points more than 300 miles from every zip code (latitude and "
+            "longitude swapped?): 1 (first: '0 0', line 5)\n");
 }
 
 TEST_F(Cli, BadInputIsOneMessageAndNoResult) {
