@@ -11,6 +11,7 @@
 #include "app/option_button.h"
 #include "app/prompt.h"
 #include "engine/error_trap.h"
+#include "engine/pairing.h"
 #include "engine/text.h"
 #include "output/yielder.h"
 
@@ -23,32 +24,6 @@ std::string_view after_last_backslash(std::string_view entry) {
   const std::size_t at = entry.rfind('\\');
   return at == std::string_view::npos ? entry : entry.substr(at + 1);
 }
-
-// The comparisons of a run waiting for the engine. Their zip codes are views into the
-// zip code list and the reference text, which stay as they are until the run lets the
-// event loop run; everything waiting is compared before it does.
-class PendingComparisons {
- public:
-  static constexpr std::size_t kBlock = 4096;
-
-  void add(std::string_view first, std::string_view second) { pairs_[count_++] = {first, second}; }
-  bool full() const { return count_ == kBlock; }
-
-  // Compares what is waiting and appends its lines to `results`, checked.
-  void run(ZipDistance& engine, const CompareOptions& options, TextListModel& results) {
-    if (count_ == 0) return;
-    // Taken before comparing, so that a failure below does not compare it again.
-    const std::span<const ZipPair> comparing(pairs_.data(), count_);
-    count_ = 0;
-    results.appendWritten(true, [&](std::string& texts, std::vector<std::size_t>& ends) {
-      engine.compare(comparing, options, {}, LineOutput{&texts, '\0', &ends});
-    });
-  }
-
- private:
-  std::vector<ZipPair> pairs_ = std::vector<ZipPair>(kBlock);
-  std::size_t count_ = 0;
-};
 
 }  // namespace
 
@@ -65,8 +40,11 @@ void MainWindow::flushResults() {
 class MainWindow::DistanceRun {
  public:
   DistanceRun(MainWindow& window, Trap& trap)
-      : w_(window), trap_(trap), yield_([this] { atYield(); }) {
-    options_.wording = 0;
+      : w_(window),
+        trap_(trap),
+        pairing_(window.decimal_separator_, window.group_separator_),
+        yield_([this] { atYield(); }) {
+    options_.wording = Wording::None;
     since_flush_.start();
   }
 
@@ -80,14 +58,12 @@ class MainWindow::DistanceRun {
       yield_.maybe();
       if (w_.closing_) return false;
       if (i >= w_.zip_list_->size()) break;
-      const std::string_view text = w_.zip_list_->text(i);
-      if (!w_.isNumeric(text)) continue;
+      // Nothing can change the options between a yield and the next one.
       if (!options_seen_) readOptions();
-      if (consecutive_ && i + 1 < w_.zip_list_->size())
-        pending_.add(zip_part(text), zip_part(w_.zip_list_->text(i + 1)));
-      else if (against_reference_)
-        pending_.add(zip_part(text), zip_part(reference_utf8_));
-      if (pending_.full()) comparePending();
+      const TextListModel& list = *w_.zip_list_;
+      pairing_.take(list.text(i),
+                    i + 1 < list.size() ? std::optional(list.text(i + 1)) : std::nullopt);
+      if (pairing_.full()) comparePending();
     }
     comparePending();
     showProgress();
@@ -107,7 +83,15 @@ class MainWindow::DistanceRun {
   }
 
   void comparePending() {
-    trap_.line(130, [&] { pending_.run(w_.engine_, options_, *w_.results_); });
+    trap_.line(130, [&] {
+      // Taken before comparing, so that a failure below does not compare them again.
+      const std::span<const ZipPair> pairs = pairing_.pairs();
+      if (pairs.empty()) return;
+      pairing_.clear();
+      w_.results_->appendWritten(true, [&](std::string& texts, std::vector<std::size_t>& ends) {
+        w_.engine_.compare(pairs, options_, {}, LineOutput{&texts, '\0', &ends});
+      });
+    });
     // Room for the whole run, judged by its first lines, so that a million lines are
     // not moved again and again as the list grows.
     TextListModel& results = *w_.results_;
@@ -134,27 +118,28 @@ class MainWindow::DistanceRun {
     options_seen_ = true;
     const auto& o = w_.options_;
     if (o.sentenceWording->isChecked())
-      options_.wording = 3;
+      options_.wording = Wording::Sentence;
     else if (o.zipsAndDistanceWording->isChecked())
-      options_.wording = 4;
+      options_.wording = Wording::ZipsAndDistance;
     else if (o.distanceOnlyWording->isChecked())
-      options_.wording = 5;
+      options_.wording = Wording::DistanceOnly;
     options_.use2016 = o.use2016Table->isChecked();
-    consecutive_ = o.consecutiveMode->isChecked();
-    against_reference_ = o.referenceMode->isChecked();
-    if (against_reference_ && w_.reference_zip_->text() != reference_) {
+    const bool against_reference = o.referenceMode->isChecked();
+    pairing_.set_mode(o.consecutiveMode->isChecked() ? Pairing::Mode::Consecutive
+                      : against_reference            ? Pairing::Mode::Reference
+                                                     : Pairing::Mode::None);
+    if (against_reference && w_.reference_zip_->text() != reference_) {
       reference_ = w_.reference_zip_->text();
-      reference_utf8_ = reference_.toStdString();
+      pairing_.set_reference(reference_.toStdString());
     }
   }
 
   MainWindow& w_;
   Trap& trap_;
-  PendingComparisons pending_;
+  Pairing pairing_;
   CompareOptions options_;
-  bool options_seen_ = false, consecutive_ = false, against_reference_ = false;
-  QString reference_;  // the reference box's text, converted when it changes
-  std::string reference_utf8_;
+  bool options_seen_ = false;
+  QString reference_;  // the reference box's text, handed on when it changes
   bool reserved_ = false;
   std::size_t entry_ = 0, shown_ = static_cast<std::size_t>(-1);
   QElapsedTimer since_flush_;

@@ -38,7 +38,7 @@ int start_up_check(MainWindow& window, const PrintedPrompt& prompt) {
   std::string line;
   {
     ZipDistance::Batch batch(window.engine());  // failures counted over it report at its end
-    line = window.engine().GetDistance("03053", "92018", 4, true);
+    line = window.engine().distance_line("03053", "92018", Wording::ZipsAndDistance, true);
   }
   std::printf("database: %s\nskin: %s\npointer: %s\n", line.c_str(),
               window.skinApplied() ? "applied" : "none",

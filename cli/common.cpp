@@ -1,7 +1,5 @@
 #include "cli/common.h"
 
-#include <sys/stat.h>
-
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -29,7 +27,7 @@ constexpr const char* kGeodesicNote =
 
 CompareOptions Settings::compare() const {
   CompareOptions o;
-  o.wording = static_cast<std::uint8_t>(wording);
+  o.wording = static_cast<Wording>(wording);
   o.use2016 = database == "2016";
   o.method = method == "geodesic" ? Method::Geodesic : Method::Sphere;
   o.units = units == "km" ? Units::Kilometres : Units::Miles;
@@ -51,14 +49,14 @@ void add_database_options(CLI::App& command, Settings& s) {
 void add_measure_options(CLI::App& command, Settings& s) {
   command.add_option("--method", s.method, kGeodesicNote)
       ->check(CLI::IsMember({"sphere", "geodesic"}));
-  command.add_option("--units", s.units, "Statute miles (mi, the default) or kilometres (km)")
+  command.add_option("-u,--units", s.units, "Statute miles (mi, the default) or kilometres (km)")
       ->check(CLI::IsMember({"mi", "km"}));
 }
 
 void add_format_option(CLI::App& command, std::string& format, const std::string& lines,
                        const std::string& csv) {
   command
-      .add_option("--format", format,
+      .add_option("-f,--format", format,
                   "lines: " + lines + " (the default); csv: " + csv + ", RFC 4180 (CR LF)")
       ->check(CLI::IsMember({"lines", "csv"}));
 }
@@ -87,7 +85,7 @@ CLI::Validator count_at_least_one() {
 
 void add_compare_options(CLI::App& command, Settings& s, bool worded) {
   add_database_options(command, s);
-  command.add_option("--database", s.database, "The table: 2016 (default) or 2012")
+  command.add_option("-d,--database", s.database, "The table: 2016 (default) or 2012")
       ->check(CLI::IsMember({"2016", "2012"}));
   add_measure_options(command, s);
   if (worded)
@@ -127,20 +125,6 @@ void report_traps() {
   set_trap_reporter([](const TrapReport& r) {
     report(r.description + " (in " + r.location + " at statement " + std::to_string(r.line) + ")");
   });
-}
-
-bool check_database(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || S_ISREG(st.st_mode)) return true;
-  report("Cannot read the zip code database " + path + ": it is not a regular file");
-  return false;
-}
-
-bool table_readable(ZipDistance& engine, bool use2016) {
-  if (engine.store().table(use2016)) return true;
-  report("Cannot read the zip code database " + engine.store().path() + ": " +
-         engine.store().error(use2016));
-  return false;
 }
 
 }  // namespace quorvane::cli

@@ -54,12 +54,4 @@ void report(std::string_view message);
 // Error-trap reports go to standard error, one line each.
 void report_traps();
 
-// False, with a message, when the database path names something that is not a regular
-// file; a missing file is left for the engine to report.
-bool check_database(const std::string& path);
-
-// Reads the table now: false, with the engine's message, when it cannot be read, which
-// leaves no comparison to make.
-bool table_readable(ZipDistance& engine, bool use2016);
-
 }  // namespace quorvane::cli

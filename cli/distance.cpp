@@ -1,11 +1,10 @@
 #include "cli/distance.h"
 
 #include <array>
-#include <optional>
 
 #include "cli/not_found.h"
+#include "cli/open_engine.h"
 #include "cli/output.h"
-#include "engine/table_part.h"
 
 namespace quorvane::cli {
 
@@ -19,23 +18,16 @@ CLI::App* add_distance_command(CLI::App& app, DistanceSettings& s) {
 }
 
 int distance(const DistanceSettings& s) {
-  const std::string db = s.common.database_path();
-  if (!check_database(db)) return kError;
-  const CompareOptions options = s.common.compare();
-  ZipDistance engine(db);
-  engine.set_decimal_separator(s.common.separators.decimal);
+  OpenEngine db(s.common);
   const std::array<std::string_view, 2> zips{s.zip1, s.zip2};
-  if (auto rows = read_sqlite_rows(db, options.use2016, zips))
-    engine.store().adopt(options.use2016, std::move(rows));
-
-  std::optional<ZipDistance::Batch> batch(std::in_place, engine);
-  if (!table_readable(engine, options.use2016)) return kError;
+  if (!db.open(OpenEngine::Tables::Chosen, zips)) return kError;
+  ZipDistance& engine = db.engine();
   const ZipPair pair{s.zip1, s.zip2};
   PairResult result;
   Output out;
-  engine.compare(std::span(&pair, 1), options, std::span(&result, 1),
+  engine.compare(std::span(&pair, 1), db.options(), std::span(&result, 1),
                  LineOutput{&out.text(), '\n', nullptr});
-  batch.reset();
+  db.end_batch();
   out.flush();
   NotFoundSummary not_found;
   not_found.take(engine.not_found_zips);

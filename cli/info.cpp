@@ -1,5 +1,6 @@
 #include "cli/info.h"
 
+#include "cli/open_engine.h"
 #include "cli/output.h"
 #include "engine/db_info.h"
 #include "engine/error_trap.h"
@@ -62,8 +63,9 @@ CLI::App* add_info_command(CLI::App& app, Settings& s) {
 }
 
 int info(const Settings& s) {
-  const std::string path = s.database_path();
-  if (!check_database(path)) return kError;
+  const std::optional<std::string> checked = checked_database_path(s);
+  if (!checked) return kError;
+  const std::string& path = *checked;
   const DatabaseInfo db = describe_database(path);
   if (db.format.empty()) {
     report("Cannot read the zip code database " + path + ": " + db.error);

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "cli/input.h"
+#include "cli/open_engine.h"
 #include "cli/output.h"
 #include "cli/place_rows.h"
 #include "cli/places.h"

@@ -1,10 +1,14 @@
 // quorvane-cli: the distance engine for scripts, pipelines and batch jobs.
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <functional>
 #include <sstream>
 #include <utility>
 
+#include "cli/assign.h"
+#include "cli/command_line.h"
 #include "cli/common.h"
+#include "cli/completions.h"
 #include "cli/distance.h"
 #include "cli/info.h"
 #include "cli/lookup.h"
@@ -21,20 +25,28 @@ namespace {
 using namespace quorvane::cli;
 
 constexpr const char* kFooter =
+    "Results go to standard output, messages to standard error. Each command's --help "
+    "tells what its exit status means. See quorvane-cli(1).";
+constexpr const char* kDistancesFooter =
     "Results go to standard output, messages to standard error. Exit status: 0 every "
     "answer had a distance, 1 some had none, 2 a usage error, an unreadable database "
     "or input, or a failure to write the results. See quorvane-cli(1).";
+constexpr const char* kDoneFooter =
+    "Results go to standard output, messages to standard error. Exit status: 0 done, "
+    "2 a usage error, an unreadable database, or a failure to write the results. See "
+    "quorvane-cli(1).";
 
 // Help and version texts go through the same checked writes as results; a usage error
 // is one line on standard error.
-int parse_failed(CLI::App& app, const CLI::ParseError& e) {
+int parse_failed(CLI::App& app, const CLI::ParseError& e, const std::vector<std::string>& args) {
   if (e.get_exit_code() != 0) {
-    report(std::string(e.what()) + " (quorvane-cli --help tells more)");
+    const auto guess = misspelling(args, app);
+    report((guess ? *guess : std::string(e.what())) + " (quorvane-cli --help tells more)");
     return kError;
   }
   std::ostringstream text, errors;
   app.exit(e, text, errors);
-  write_now(text.str());
+  write_now(wrap_help(text.str(), terminal_width()));
   return kAllDistances;
 }
 
@@ -49,6 +61,7 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("quorvane-cli ") + QUORVANE_VERSION);
   app.require_subcommand(0, 1);
   app.footer(kFooter);
+  add_shared_options(app);
   RunSettings run_settings;
   DistanceSettings distance_settings;
   WithinSettings within_settings;
@@ -58,8 +71,11 @@ int main(int argc, char** argv) {
   Settings info_settings;
   LookupSettings lookup_settings;
   FindSettings find_settings;
+  AssignSettings assign_settings;
+  CompletionsSettings completions_settings;
   for (Settings* s : {&run_settings.common, &distance_settings.common, &within_settings.common,
-                      &nearest_settings.common, &matrix_settings.common, &tables_settings.common})
+                      &nearest_settings.common, &matrix_settings.common, &tables_settings.common,
+                      &assign_settings.common})
     s->separators = separators;
   const std::pair<CLI::App*, std::function<int()>> commands[] = {
       {add_run_command(app, run_settings), [&] { return run(run_settings); }},
@@ -71,17 +87,28 @@ int main(int argc, char** argv) {
       {add_info_command(app, info_settings), [&] { return info(info_settings); }},
       {add_lookup_command(app, lookup_settings), [&] { return lookup(lookup_settings); }},
       {add_find_command(app, find_settings), [&] { return find(find_settings); }},
+      {add_assign_command(app, assign_settings), [&] { return assign(assign_settings); }},
+      {add_completions_command(app, completions_settings),
+       [&] { return completions(app, completions_settings); }},
   };
+  for (const auto& [command, action] : commands) {
+    const std::string& name = command->get_name();
+    command->footer(name == "nearest" || name == "tables" || name == "info" ? kDoneFooter
+                                                                            : kDistancesFooter);
+  }
+  std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
+  args = move_shared_options(std::move(args), app);
   try {
     try {
-      app.parse(argc, argv);
+      std::vector<std::string> reversed(args.rbegin(), args.rend());
+      app.parse(reversed);
     } catch (const CLI::ParseError& e) {
-      return parse_failed(app, e);
+      return parse_failed(app, e, args);
     }
     for (const auto& [command, action] : commands)
       if (command->parsed()) return action();
     report(
-        "A command is needed: run, distance, within, nearest, matrix, tables or info "
+        "A command is needed: run, distance, within, nearest, matrix, tables or info, or assign "
         "(quorvane-cli --help tells more)");
     return kError;
   } catch (const OutputFailed&) {

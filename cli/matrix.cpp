@@ -1,10 +1,10 @@
 #include "cli/matrix.h"
 
 #include <algorithm>
-#include <optional>
 
 #include "cli/input.h"
 #include "cli/not_found.h"
+#include "cli/open_engine.h"
 #include "cli/output.h"
 #include "cli/places.h"
 #include "engine/text.h"
@@ -92,14 +92,11 @@ CLI::App* add_matrix_command(CLI::App& app, MatrixSettings& s) {
 }
 
 int matrix(const MatrixSettings& s) {
-  const std::string db = s.common.database_path();
-  if (!check_inputs(s.files) || !check_database(db)) return kError;
-  const CompareOptions options = s.common.compare();
-  ZipDistance engine(db);
-  std::optional<ZipDistance::Batch> batch(std::in_place, engine);
-  if (!table_readable(engine, options.use2016)) return kError;
+  OpenEngine db(s.common);
+  if (!check_inputs(s.files) || !db.open()) return kError;
+  const CompareOptions& options = db.options();
   std::unique_ptr<PlaceTable> places;
-  if (s.common.places && !(places = read_places(db, "--places"))) return kError;
+  if (s.common.places && !(places = read_places(db.path(), "--places"))) return kError;
 
   bool inputs_read = true;
   std::vector<std::string> zips;
@@ -117,15 +114,15 @@ int matrix(const MatrixSettings& s) {
   const MatrixOptions matrix_options{options.use2016, options.method, options.units, 0};
   std::optional<PlacedRows> placed;
   if (places) placed.emplace(*places, zips);
-  const auto unplaced = write_distance_matrix(*engine.store().table(options.use2016), zips,
-                                              matrix_options, [&](std::string_view rows) {
-                                                if (placed)
-                                                  placed->add(out.text(), rows);
-                                                else
-                                                  out.text() += rows;
-                                                out.maybe_flush();
-                                              });
-  batch.reset();
+  const auto unplaced =
+      write_distance_matrix(db.table(), zips, matrix_options, [&](std::string_view rows) {
+        if (placed)
+          placed->add(out.text(), rows);
+        else
+          out.text() += rows;
+        out.maybe_flush();
+      });
+  db.end_batch();
   out.flush();
   const bool empty_cells = some_cell_empty(zips, unplaced);
   if (empty_cells) {

@@ -1,57 +1,34 @@
 #include "cli/run.h"
 
-#include <optional>
-
 #include "cli/formats.h"
 #include "cli/input.h"
 #include "cli/not_found.h"
+#include "cli/open_engine.h"
 #include "cli/places.h"
+#include "engine/pairing.h"
 #include "engine/text.h"
 
 namespace quorvane::cli {
 namespace {
 
-// Pairs as the window pairs its list: each entry that passes the numeric test with the
-// next entry (consecutive mode) or with the reference zip code; entries that fail it
-// start no comparison. Pairs are compared in blocks, so memory stays the same however
-// long the input.
-class Pairing {
+// Compares the pairs of a run (see engine/pairing.h) in blocks, so memory stays the same
+// however long the input, and writes them out.
+class RunBlocks {
  public:
-  static constexpr std::size_t kBlock = 4096;
-
-  Pairing(ZipDistance& engine, const RunSettings& s, Format& format, Output& out)
+  RunBlocks(ZipDistance& engine, const RunSettings& s, Format& format, Output& out)
       : engine_(engine),
         options_(s.common.compare()),
-        separators_(s.common.separators),
-        reference_(s.reference.empty() ? std::string() : zip_of_entry(s.reference)),
-        by_reference_(!s.reference.empty()),
+        pairing_(s.common.separators.decimal, s.common.separators.group),
         format_(format),
-        out_(out) {
-    pairs_.reserve(kBlock);
-    results_.resize(kBlock);
-    zips_.reserve((kBlock + 1) * 2 * kZipBytes);
+        out_(out),
+        results_(Pairing::kBlock) {
+    pairing_.set_mode(s.reference.empty() ? Pairing::Mode::Consecutive : Pairing::Mode::Reference);
+    pairing_.set_reference(s.reference);
   }
 
   void entry(std::string_view e) {
-    std::string text;  // the zip code, when it is not the entry itself
-    std::string_view zip = e;
-    bool numeric = true;
-    if (!is_plain_zip(e)) {
-      numeric = is_numeric(e, separators_.decimal, separators_.group);
-      if (!numeric && (by_reference_ || !previous_numeric_)) return;
-      zip = text = zip_of_entry(e);
-    }
-    if (by_reference_) {
-      add(keep(zip), reference_);
-      return;
-    }
-    // keep() and add() may compare a full block, which moves the zip code kept last.
-    const std::string_view kept = keep(zip);
-    const std::string_view first = previous_;
-    const bool pair = previous_numeric_;
-    previous_ = kept;
-    previous_numeric_ = numeric;
-    if (pair) add(first, kept);
+    pairing_.take_next(e);
+    if (pairing_.full()) compare();
   }
 
   // Compares what is waiting and writes it out.
@@ -63,57 +40,24 @@ class Pairing {
   NotFoundSummary& not_found() { return not_found_; }
 
  private:
-  // The most bytes of a zip code: five characters of UTF-8.
-  static constexpr std::size_t kZipBytes = 5 * 4;
-
-  // Five ASCII digits, the usual entry, pass the numeric test and are their own zip code.
-  static bool is_plain_zip(std::string_view e) {
-    if (e.size() != 5) return false;
-    for (char c : e)
-      if (c < '0' || c > '9') return false;
-    return true;
-  }
-
-  // A copy of the zip code that lives until the block is compared.
-  std::string_view keep(std::string_view zip) {
-    if (zips_.size() + zip.size() > zips_.capacity()) compare();
-    const std::size_t at = zips_.size();
-    zips_ += zip;  // within the capacity: the texts kept so far stay where they are
-    return {zips_.data() + at, zip.size()};
-  }
-
-  void add(std::string_view a, std::string_view b) {
-    pairs_.push_back({a, b});
-    if (pairs_.size() == kBlock) compare();
-  }
-
   void compare() {
-    if (!pairs_.empty()) {
-      const std::span<PairResult> results(results_.data(), pairs_.size());
-      format_.block(engine_, pairs_, options_, results, out_);
-      for (const PairResult& r : results)
-        all_distances_ = all_distances_ && r.status == PairStatus::Distance;
-      not_found_.take(engine_.not_found_zips);
-      pairs_.clear();
-      out_.maybe_flush();
-    }
-    const std::string previous(previous_);  // the first zip code of the next pair
-    zips_.clear();
-    previous_ = keep(previous);
+    const std::span<const ZipPair> pairs = pairing_.pairs();
+    if (pairs.empty()) return;
+    pairing_.clear();
+    const std::span<PairResult> results(results_.data(), pairs.size());
+    format_.block(engine_, pairs, options_, results, out_);
+    for (const PairResult& r : results)
+      all_distances_ = all_distances_ && r.status == PairStatus::Distance;
+    not_found_.take(engine_.not_found_zips);
+    out_.maybe_flush();
   }
 
   ZipDistance& engine_;
   const CompareOptions options_;
-  const Separators separators_;
-  const std::string reference_;
-  const bool by_reference_;
+  Pairing pairing_;
   Format& format_;
   Output& out_;
-  std::vector<ZipPair> pairs_;
   std::vector<PairResult> results_;
-  std::string zips_;  // the texts of the block's pairs; never grows past its capacity
-  std::string_view previous_;
-  bool previous_numeric_ = false;
   bool all_distances_ = true;
   NotFoundSummary not_found_;
 };
@@ -132,7 +76,7 @@ CLI::App* add_run_command(CLI::App& app, RunSettings& s) {
   run->add_option("--reference", s.reference, "Compares every entry with this zip code")
       ->type_name("ZIP")
       ->check([](const std::string& zip) { return zip.empty() ? "Must be numeric." : ""; });
-  run->add_option("--format", s.format,
+  run->add_option("-f,--format", s.format,
                   "lines: the window's result lines (the default); text: the window's aligned "
                   "text file, which needs every line before it can start writing, so it keeps "
                   "them all in memory; csv: zip1,zip2,miles,status")
@@ -148,25 +92,20 @@ int run(const RunSettings& s) {
     report("--reference " + s.reference + ": Must be numeric.");
     return kError;
   }
-  const std::string db = s.common.database_path();
-  if (!check_inputs(s.files) || !check_database(db)) return kError;
-
-  ZipDistance engine(db);
-  engine.set_decimal_separator(sep.decimal);
   // One database check and one report of each failure, given when the batch ends and
   // before the zip codes without coordinates, as the window gives them.
-  std::optional<ZipDistance::Batch> batch(std::in_place, engine);
-  if (!table_readable(engine, s.common.compare().use2016)) return kError;
+  OpenEngine db(s.common);
+  if (!check_inputs(s.files) || !db.open()) return kError;
   std::unique_ptr<PlaceTable> places;
-  if (s.common.places && !(places = read_places(db, "--places"))) return kError;
+  if (s.common.places && !(places = read_places(db.path(), "--places"))) return kError;
   Output out;
   const std::unique_ptr<Format> format = make_format(s.format, places.get());
-  Pairing pairing(engine, s, *format, out);
+  RunBlocks pairing(db.engine(), s, *format, out);
   format->begin(out);
   const bool inputs_read = read_inputs(
       s.files, [&](std::string_view e) { pairing.entry(e); }, [&] { pairing.finish(); });
   pairing.finish();
-  batch.reset();
+  db.end_batch();
   format->end(out);
   out.flush();
   if (!pairing.not_found().empty()) report(pairing.not_found().text());

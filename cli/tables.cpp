@@ -1,9 +1,9 @@
 #include "cli/tables.h"
 
 #include <limits>
-#include <optional>
 
 #include "cli/coordinates.h"
+#include "cli/open_engine.h"
 #include "cli/output.h"
 #include "cli/places.h"
 #include "engine/table_diff.h"
@@ -117,17 +117,15 @@ CLI::App* add_tables_command(CLI::App& app, TablesSettings& s) {
 }
 
 int tables(const TablesSettings& s) {
-  const std::string db = s.common.database_path();
-  if (!check_database(db)) return kError;
-  const CompareOptions options = s.common.compare();
-  ZipDistance engine(db);
-  std::optional<ZipDistance::Batch> batch(std::in_place, engine);
-  if (!table_readable(engine, false) || !table_readable(engine, true)) return kError;
+  OpenEngine db(s.common);
+  if (!db.open(OpenEngine::Tables::Both)) return kError;
+  const CompareOptions& options = db.options();
   std::unique_ptr<PlaceTable> places;
-  if (s.common.places && !(places = read_places(db, "--places"))) return kError;
-  const TableDiff diff = diff_tables(*engine.store().table(false), *engine.store().table(true),
-                                     s.differ, options.method, options.units);
-  batch.reset();
+  if (s.common.places && !(places = read_places(db.path(), "--places"))) return kError;
+  ZipStore& store = db.engine().store();
+  const TableDiff diff =
+      diff_tables(*store.table(false), *store.table(true), s.differ, options.method, options.units);
+  db.end_batch();
 
   const std::vector<Section> lists = {
       {"only-2012", "Zip codes only in the 2012 table", &diff.only2012},

@@ -1,9 +1,9 @@
 #include "cli/within.h"
 
 #include <limits>
-#include <optional>
 
 #include "cli/formats.h"
+#include "cli/open_engine.h"
 #include "cli/places.h"
 #include "engine/zip_index.h"
 
@@ -12,30 +12,57 @@ namespace quorvane::cli {
 CLI::App* add_within_command(CLI::App& app, WithinSettings& s) {
   CLI::App* cmd = app.add_subcommand(
       "within", "Lists the zip codes within a distance of a zip code, nearest first.");
-  cmd->add_option("ZIP", s.zip, "The centre, listed first at 0")->required()->type_name("");
-  cmd->add_option("MILES", s.radius, "The radius (in km with --units km), boundary included")
-      ->required()
-      ->type_name("")
-      ->check(number_from_to(0, std::numeric_limits<double>::max(), "of at least 0"));
+  CLI::Option* zip =
+      cmd->add_option("ZIP", s.zip, "The centre, listed first at 0 (none with --centres)")
+          ->type_name("");
+  const CLI::Validator radius =
+      number_from_to(0, std::numeric_limits<double>::max(), "of at least 0");
+  CLI::Option* miles =
+      cmd->add_option("MILES", s.radius, "The radius (in km with --units km), boundary included")
+          ->type_name("")
+          ->check(radius);
+  cmd->add_option("--centres", s.centres,
+                  "Answers every centre of a list file (or of a column with --column); - "
+                  "reads standard input. Lines and csv rows begin with the centre as written "
+                  "there; csv is centre,zip,miles")
+      ->type_name("FILE");
+  cmd->add_option("--column", s.column,
+                  "The centres' column: a header name or a number (default the first; a first "
+                  "line whose cell is no zip code is a header)")
+      ->type_name("COL");
+  cmd->add_flag("--strict", s.strict, "Only exactly five digits are a zip code in --centres");
   add_format_option(*cmd, s.format, "run's result lines",
                     "zip1,zip2,miles,status as run writes it");
   add_compare_options(*cmd, s.common, true);
   add_places_flag(*cmd, s.common.places);
+  // With --centres the one number given is the radius.
+  cmd->callback([&s, zip, miles, radius] {
+    if (s.centres.empty()) {
+      if (!s.column.empty()) throw CLI::ValidationError("--column", "Only with --centres.");
+      if (zip->count() == 0) throw CLI::RequiredError("ZIP");
+      if (miles->count() == 0) throw CLI::RequiredError("MILES");
+      return;
+    }
+    if (miles->count() != 0) throw CLI::ValidationError("ZIP", "Not with --centres.");
+    if (zip->count() == 0) throw CLI::RequiredError("MILES");
+    std::string text = s.zip;
+    const std::string problem = radius(text);
+    if (!problem.empty()) throw CLI::ValidationError("MILES", problem);
+    CLI::detail::lexical_cast(text, s.radius);
+    s.zip.clear();
+  });
   return cmd;
 }
 
 int within(const WithinSettings& s) {
-  const std::string db = s.common.database_path();
-  if (!check_database(db)) return kError;
-  const CompareOptions options = s.common.compare();
-  ZipDistance engine(db);
-  engine.set_decimal_separator(s.common.separators.decimal);
-  std::optional<ZipDistance::Batch> batch(std::in_place, engine);
-  if (!table_readable(engine, options.use2016)) return kError;
+  if (!s.centres.empty()) return within_centres(s);
+  OpenEngine db(s.common);
+  if (!db.open()) return kError;
+  ZipDistance& engine = db.engine();
+  const CompareOptions& options = db.options();
   std::unique_ptr<PlaceTable> places;
-  if (s.common.places && !(places = read_places(db, "--places"))) return kError;
-  const LocatedZip centre =
-      locate_zip(*engine.store().table(options.use2016), s.zip, options.use2016);
+  if (s.common.places && !(places = read_places(db.path(), "--places"))) return kError;
+  const LocatedZip centre = locate_zip(db.table(), s.zip, options.use2016);
   if (centre.status != PlaceStatus::Found) {
     report(place_problem(centre.status, s.zip, options.use2016));
     return kSomeWithout;
@@ -62,7 +89,7 @@ int within(const WithinSettings& s) {
       all_distances = all_distances && r.status == PairStatus::Distance;
     out.maybe_flush();
   }
-  batch.reset();
+  db.end_batch();
   format->end(out);
   out.flush();
   return all_distances ? kAllDistances : kSomeWithout;

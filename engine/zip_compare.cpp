@@ -96,22 +96,23 @@ void write_line(LineWriter& w, const ZipPair& pair, const PairResult& r,
     return;
   }
   switch (options.wording) {
-    case 3:
+    case Wording::Sentence:
       w.text("Distance between ");
       w.text(pair.first);
       w.text(" and ");
       w.text(pair.second);
       w.text(" is ");
       break;
-    case 4:
+    case Wording::ZipsAndDistance:
       w.text(pair.first);
       w.text(" to ");
       w.text(pair.second);
       w.text(": ");
       break;
-    case 5:
+    case Wording::DistanceOnly:
       break;
-    default:
+    case Wording::None:
+    default:  // a number that names no wording words nothing either
       return;
   }
   w.distance(r.distance, sep);

@@ -136,7 +136,7 @@ bool ZipDistance::get_zip_point(std::string_view zip, double& lat, double& lon, 
 }
 
 void ZipDistance::append_distance(std::string& out, std::string_view zip1, std::string_view zip2,
-                                  std::uint8_t wording, bool use2016) {
+                                  Wording wording, bool use2016) {
   const ZipPair pair{zip1, zip2};
   CompareOptions options;
   options.wording = wording;
@@ -144,8 +144,8 @@ void ZipDistance::append_distance(std::string& out, std::string_view zip1, std::
   compare(std::span(&pair, 1), options, {}, LineOutput{&out, '\0', nullptr});
 }
 
-std::string ZipDistance::GetDistance(std::string_view zip1, std::string_view zip2,
-                                     std::uint8_t wording, bool use2016) {
+std::string ZipDistance::distance_line(std::string_view zip1, std::string_view zip2,
+                                       Wording wording, bool use2016) {
   std::string out;
   append_distance(out, zip1, zip2, wording, use2016);
   return out;

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/options.h"
 #include "engine/zip_store.h"
 
 namespace quorvane {
@@ -24,9 +25,6 @@ enum class PairStatus : std::uint8_t {
   NotAZip,             // the cell does not read as a zip code (see zip_clean.h)
 };
 
-enum class Method : std::uint8_t { Sphere, Geodesic };
-enum class Units : std::uint8_t { Miles, Kilometres };
-
 struct ZipPair {
   std::string_view first, second;
 };
@@ -35,14 +33,6 @@ struct PairResult {
   double distance = 0;  // in the chosen units; meaningful when status is Distance
   PairStatus status = PairStatus::Distance;
   std::uint8_t failed = 0;  // 1 or 2: the zip code without details
-};
-
-// How a batch of comparisons is carried out and worded; chosen once per batch.
-struct CompareOptions {
-  std::uint8_t wording = 3;  // 3 sentence, 4 zips and distance, 5 distance only
-  bool use2016 = true;
-  Method method = Method::Sphere;
-  Units units = Units::Miles;
 };
 
 // Where the lines of a batch go. Each line is appended to `text`, followed by
@@ -68,12 +58,12 @@ class ZipDistance {
   // Lat/lon are written only when a row is found. True when found with both non-zero.
   bool get_zip_point(std::string_view zip, double& lat, double& lon, bool use2016);
 
-  // The result line for one comparison; wording 3, 4 or 5, anything else words nothing.
-  std::string GetDistance(std::string_view zip1, std::string_view zip2, std::uint8_t wording,
-                          bool use2016);
+  // The result line for one comparison; Wording::None words nothing.
+  std::string distance_line(std::string_view zip1, std::string_view zip2, Wording wording,
+                            bool use2016);
   // The same, appended to `out`.
   void append_distance(std::string& out, std::string_view zip1, std::string_view zip2,
-                       std::uint8_t wording, bool use2016);
+                       Wording wording, bool use2016);
 
   // Compares every pair, writing its outcome to `results` (when not empty; one per
   // pair) and its line to `lines` (when it has a text): the lines append_distance

@@ -8,48 +8,14 @@
 #include <mutex>
 #include <nanoflann.hpp>
 
+#include "engine/chord.h"
 #include "engine/distance.h"
 #include "engine/text.h"
 
 namespace quorvane {
 namespace {
 
-// Beyond this longitude the formula's cos(lon1 - lon2) and the unit vectors' separate
-// sines and cosines part by more than the search margin, so such points are scanned.
-constexpr double kTreeLongitudeLimit = 720;
-
-// Margins that make the tree's candidate set a superset of the exact answer: they cover
-// rounding in the formula's arccosine near 0 and pi (about 5e-8 radians at worst), in
-// the chord, and the accuracy of the geodesic.
-constexpr double kRelativeMargin = 1e-6;
-constexpr double kAngleMargin = 1e-6;  // radians, about 20 feet
-
-constexpr double kPi = 3.14159265358979323846;
-
-// Miles per radian of the central angle between two points (as unit vectors built with
-// the engine's degree conversion): the sphere formula's exact scale; for the ellipsoid,
-// a bound below and above (its smallest and largest radius of curvature), since along
-// any path the WGS-84 line element lies between those of the two spheres.
-struct AngleScale {
-  double low, high;
-};
-
-AngleScale angle_scale(Method method) {
-  if (method == Method::Sphere) {
-    const double s = rad_to_deg(1.0) * 60.0 * 1.1515;
-    return {s, s};
-  }
-  constexpr double a = 6378137.0, f = 1 / 298.257223563, metres_per_mile = 1609.344;
-  const double e2 = f * (2 - f);
-  const double b = a * (1 - f);
-  return {a * (1 - e2) / metres_per_mile, a * a / b / metres_per_mile};
-}
-
-double chord_squared(double angle) {
-  if (!(angle < kPi)) return 5;  // past the antipode: every point (chords are at most 2)
-  const double c = 2 * std::sin(angle / 2);
-  return c * c;
-}
+using namespace chord;
 
 // A numeric key as the table writes it (see ZipTable::for_each_row).
 std::string number_key_text(double v) {
@@ -58,15 +24,6 @@ std::string number_key_text(double v) {
                     ? std::snprintf(buf, sizeof buf, "%05d", static_cast<int>(v))
                     : std::snprintf(buf, sizeof buf, "%.15g", v);
   return std::string(buf, n > 0 ? static_cast<std::size_t>(n) : 0);
-}
-
-std::array<double, 3> unit_vector(const ZipPlace& p) {
-  const double lon = deg_to_rad(p.lon);
-  return {p.cos_lat * std::cos(lon), p.cos_lat * std::sin(lon), p.sin_lat};
-}
-
-bool tree_can_hold(const ZipPlace& p) {
-  return std::fabs(p.lon) <= kTreeLongitudeLimit;
 }
 
 }  // namespace
@@ -328,9 +285,7 @@ std::vector<Neighbour> ZipIndex::nearest(const ZipPlace& centre, std::size_t cou
                        all.end());
       chords[count - 1] = all[count - 1];
     }
-    const double farthest = 2 * std::asin(std::min(1.0, std::sqrt(chords[count - 1]) / 2));
-    const AngleScale scale = angle_scale(method);
-    angle = farthest * (scale.high / scale.low) * (1 + kRelativeMargin) + 2 * kAngleMargin;
+    angle = nearest_angle(chords[count - 1], method);
   }
   auto found = measure(centre, candidates(centre, angle), std::numeric_limits<double>::infinity(),
                        method, units);

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/zip_distance.h"
+#include "engine/options.h"
 #include "engine/zip_table.h"
 
 namespace quorvane {

@@ -78,7 +78,7 @@ void append_places_note(std::string& out, const PlaceTable& places, std::string_
 namespace quorvane {
 
 void append_placed_line(std::string& out, std::string_view line, const ZipPair& pair,
-                        const PairResult& result, std::uint8_t wording, const PlaceTable& places) {
+                        const PairResult& result, Wording wording, const PlaceTable& places) {
   // Each part of the line in turn: a text that must follow, or a zip code to note.
   auto take = [&](std::string_view part) {
     if (line.substr(0, part.size()) != part) return false;
@@ -93,9 +93,9 @@ void append_placed_line(std::string& out, std::string_view line, const ZipPair& 
   };
   if (result.status != PairStatus::Distance) {
     if (take(kNoDetails)) zip(result.failed == 1 ? pair.first : pair.second);
-  } else if (wording == 3) {
+  } else if (wording == Wording::Sentence) {
     (void)(take("Distance between ") && zip(pair.first) && take(" and ") && zip(pair.second));
-  } else if (wording == 4) {
+  } else if (wording == Wording::ZipsAndDistance) {
     (void)(zip(pair.first) && take(" to ") && zip(pair.second));
   }
   out += line;

@@ -37,6 +37,6 @@ namespace quorvane {
 // A result line of a comparison (zip_distance.h) with " (Place, ST)" after each zip
 // code it names, appended to `out`; a line of another shape is copied as it is.
 void append_placed_line(std::string& out, std::string_view line, const ZipPair& pair,
-                        const PairResult& result, std::uint8_t wording, const PlaceTable& places);
+                        const PairResult& result, Wording wording, const PlaceTable& places);
 
 }  // namespace quorvane

@@ -36,7 +36,8 @@ files=(usr/bin/quorvane usr/bin/quorvane-cli
   usr/share/applications/com.kelvarin.Quorvane.desktop
   usr/share/metainfo/com.kelvarin.Quorvane.metainfo.xml
   usr/share/icons/hicolor/scalable/apps/com.kelvarin.Quorvane.svg
-  usr/share/doc/quorvane/copyright usr/share/doc/quorvane/changelog.gz)
+  usr/share/doc/quorvane/copyright usr/share/doc/quorvane/changelog.gz
+  usr/share/bash-completion/completions/quorvane-cli usr/share/zsh/vendor-completions/_quorvane-cli)
 for size in 16 22 24 32 48 64 128 256; do
   files+=("usr/share/icons/hicolor/${size}x${size}/apps/com.kelvarin.Quorvane.png")
 done

@@ -101,7 +101,8 @@ TEST_F(AccessFiles, AnAccessFileWithoutZipTablesIsReportedOnce) {
   std::filesystem::copy_file(access_file("DateTestDatabase.mdb"), dir.file("dbZips.mdb"));
   ZipDistance engine(dir.file("dbZips.mdb"));
   test::CapturedReports reports;
-  EXPECT_EQ(engine.GetDistance("03053", "92018", 3, false), "No details found for zip code: 03053");
+  EXPECT_EQ(engine.distance_line("03053", "92018", Wording::Sentence, false),
+            "No details found for zip code: 03053");
   EXPECT_EQ(reports.size(), 1u);
   EXPECT_EQ(engine.not_found_zips, "03053");
 }

@@ -6,7 +6,7 @@
 namespace quorvane {
 namespace {
 
-class GetDistanceTest : public ::testing::Test {
+class DistanceLineTest : public ::testing::Test {
  protected:
   void SetUp() override {
     test::make_zip_db(db, {"1, 40, -75", "2, 41, -75", "3, 40, -74", "34001, 0, 0"},
@@ -20,57 +20,61 @@ class GetDistanceTest : public ::testing::Test {
   test::CapturedReports reports;
 };
 
-TEST_F(GetDistanceTest, Wordings) {
+TEST_F(DistanceLineTest, Wordings) {
   struct Row {
-    std::uint8_t wording;
+    Wording wording;
     const char* zip1;
     const char* zip2;
     const char* line;
   };
   const Row rows[] = {
-      {3, "00001", "00002", "Distance between 00001 and 00002 is 69.09 miles"},
-      {4, "00001", "00002", "00001 to 00002: 69.09 miles"},
-      {5, "00001", "00003", "52.93 miles"},
-      {0, "00001", "00002", ""},
-      {9, "00001", "00002", ""},
-      {0, "99999", "00002", "No details found for zip code: 99999"},
-      {5, "00001", "99999", "No details found for zip code: 99999"},
-      {3, "00001", "00004", "Distance between 00001 and 00004 is 0 miles"},  // equal points
-      {5, "00001", "00005", "0.09 miles"},
+      {Wording::Sentence, "00001", "00002", "Distance between 00001 and 00002 is 69.09 miles"},
+      {Wording::ZipsAndDistance, "00001", "00002", "00001 to 00002: 69.09 miles"},
+      {Wording::DistanceOnly, "00001", "00003", "52.93 miles"},
+      {Wording::None, "00001", "00002", ""},
+      {static_cast<Wording>(9), "00001", "00002", ""},
+      {Wording::None, "99999", "00002", "No details found for zip code: 99999"},
+      {Wording::DistanceOnly, "00001", "99999", "No details found for zip code: 99999"},
+      {Wording::Sentence, "00001", "00004",
+       "Distance between 00001 and 00004 is 0 miles"},  // equal points
+      {Wording::DistanceOnly, "00001", "00005", "0.09 miles"},
   };
   for (const auto& r : rows)
-    EXPECT_EQ(engine.GetDistance(r.zip1, r.zip2, r.wording, true), r.line) << r.zip1 << r.zip2;
+    EXPECT_EQ(engine.distance_line(r.zip1, r.zip2, r.wording, true), r.line) << r.zip1 << r.zip2;
   EXPECT_EQ(reports.size(), 0u);
 }
 
-TEST_F(GetDistanceTest, SameTextNeedsNoLookup) {
+TEST_F(DistanceLineTest, SameTextNeedsNoLookup) {
   ZipDistance nowhere(dir.file("absent.mdb"));
-  EXPECT_EQ(nowhere.GetDistance("77777", "77777", 3, true),
+  EXPECT_EQ(nowhere.distance_line("77777", "77777", Wording::Sentence, true),
             "Distance between 77777 and 77777 is 0 miles");
-  EXPECT_EQ(nowhere.GetDistance("77777", "77777", 4, false), "77777 to 77777: 0 miles");
-  EXPECT_EQ(nowhere.GetDistance("77777", "77777", 5, true), "0 miles");
-  EXPECT_EQ(nowhere.GetDistance("77777", "77777", 1, true), "");
+  EXPECT_EQ(nowhere.distance_line("77777", "77777", Wording::ZipsAndDistance, false),
+            "77777 to 77777: 0 miles");
+  EXPECT_EQ(nowhere.distance_line("77777", "77777", Wording::DistanceOnly, true), "0 miles");
+  EXPECT_EQ(nowhere.distance_line("77777", "77777", static_cast<Wording>(1), true), "");
   EXPECT_EQ(reports.size(), 0u);
   EXPECT_EQ(nowhere.not_found_zips, "");
 }
 
-TEST_F(GetDistanceTest, FormsOfOneZipAreDifferentTexts) {
-  EXPECT_EQ(engine.GetDistance("2134", "02134", 5, true), "0.51 miles");
+TEST_F(DistanceLineTest, FormsOfOneZipAreDifferentTexts) {
+  EXPECT_EQ(engine.distance_line("2134", "02134", Wording::DistanceOnly, true), "0.51 miles");
 }
 
-TEST_F(GetDistanceTest, FirstFailedLookupEndsTheComparison) {
-  EXPECT_EQ(engine.GetDistance("99999", "34001", 3, true), "No details found for zip code: 99999");
+TEST_F(DistanceLineTest, FirstFailedLookupEndsTheComparison) {
+  EXPECT_EQ(engine.distance_line("99999", "34001", Wording::Sentence, true),
+            "No details found for zip code: 99999");
   EXPECT_EQ(engine.not_found_zips, "");
   // 00001 is the number 1 in the 2012 table, so the zero-coordinate 34001 is named.
-  EXPECT_EQ(engine.GetDistance("00001", "34001", 3, false), "No details found for zip code: 34001");
+  EXPECT_EQ(engine.distance_line("00001", "34001", Wording::Sentence, false),
+            "No details found for zip code: 34001");
   EXPECT_EQ(engine.not_found_zips, "34001");
 }
 
-TEST_F(GetDistanceTest, NonFiniteCoordinatesGiveNoDistanceAndOneReportPerRun) {
+TEST_F(DistanceLineTest, NonFiniteCoordinatesGiveNoDistanceAndOneReportPerRun) {
   {
     ZipDistance::Batch run(engine);
     for (int i = 0; i < 50; ++i)
-      EXPECT_EQ(engine.GetDistance("00001", "00006", 3, true),
+      EXPECT_EQ(engine.distance_line("00001", "00006", Wording::Sentence, true),
                 "No details found for zip code: 00006");
   }
   ASSERT_EQ(reports.size(), 1u);
@@ -80,7 +84,7 @@ TEST_F(GetDistanceTest, NonFiniteCoordinatesGiveNoDistanceAndOneReportPerRun) {
             "stored coordinate is not a finite number)");
 }
 
-TEST(GetDistanceReports, EachKindAndTableIsReportedOncePerRun) {
+TEST(DistanceLineReports, EachKindAndTableIsReportedOncePerRun) {
   test::TempDir dir;
   const std::string db = dir.file("dbZips.mdb");  // a 2012 table only
   test::make_sqlite(db,
@@ -89,20 +93,21 @@ TEST(GetDistanceReports, EachKindAndTableIsReportedOncePerRun) {
   ZipDistance engine(db);
   test::CapturedReports reports;
   ZipDistance::Batch run(engine);
-  engine.GetDistance("1 OR 1", "00001", 3, false);
-  engine.GetDistance("1 OR 1", "00001", 3, false);
+  engine.distance_line("1 OR 1", "00001", Wording::Sentence, false);
+  engine.distance_line("1 OR 1", "00001", Wording::Sentence, false);
   EXPECT_EQ(reports.size(), 1u);
-  engine.GetDistance("00001", "00002", 3, true);  // the 2016 table is missing
-  engine.GetDistance("00001", "00002", 3, true);
+  engine.distance_line("00001", "00002", Wording::Sentence, true);  // the 2016 table is missing
+  engine.distance_line("00001", "00002", Wording::Sentence, true);
   EXPECT_EQ(reports.size(), 2u);
   // Blank space around a number is legal in the 2012 table's statement.
-  EXPECT_EQ(engine.GetDistance("\t0001", " 2 ", 5, false), "69.09 miles");
+  EXPECT_EQ(engine.distance_line("\t0001", " 2 ", Wording::DistanceOnly, false), "69.09 miles");
   EXPECT_EQ(reports.size(), 2u);
 }
 
-TEST_F(GetDistanceTest, DecimalSeparatorFollowsTheUser) {
+TEST_F(DistanceLineTest, DecimalSeparatorFollowsTheUser) {
   engine.set_decimal_separator(",");
-  EXPECT_EQ(engine.GetDistance("00001", "00002", 4, true), "00001 to 00002: 69,09 miles");
+  EXPECT_EQ(engine.distance_line("00001", "00002", Wording::ZipsAndDistance, true),
+            "00001 to 00002: 69,09 miles");
 }
 
 }  // namespace

@@ -21,7 +21,7 @@ TEST(ShippedDatabase, SampleGivesRealDistancesInBothTables) {
   const std::regex miles(R"(\d+(\.\d\d?)? miles)");
   for (bool use2016 : {true, false}) {
     for (auto [a, b] : {std::pair{"03053", "92018"}, {"92018", "60628"}, {"03053", "60628"}}) {
-      const std::string line = engine.GetDistance(a, b, 5, use2016);
+      const std::string line = engine.distance_line(a, b, Wording::DistanceOnly, use2016);
       EXPECT_TRUE(std::regex_match(line, miles)) << line;
       EXPECT_GT(std::stod(line), 700.0) << line;
     }
@@ -32,7 +32,8 @@ TEST(ShippedDatabase, SampleGivesRealDistancesInBothTables) {
 
 TEST(ShippedDatabase, MilitaryZipCodesAreStoredWithZeroCoordinates) {
   ZipDistance engine(QUORVANE_SHIPPED_DB);
-  EXPECT_EQ(engine.GetDistance("03053", "34001", 3, false), "No details found for zip code: 34001");
+  EXPECT_EQ(engine.distance_line("03053", "34001", Wording::Sentence, false),
+            "No details found for zip code: 34001");
   EXPECT_EQ(engine.not_found_zips, "34001");
 }
 

@@ -1,0 +1,76 @@
+#include "engine/pairing.h"
+
+#include <cstring>
+#include <utility>
+
+#include "engine/text.h"
+
+namespace quorvane {
+
+Pairing::Pairing(std::string decimal_separator, std::string group_separator)
+    : decimal_(std::move(decimal_separator)),
+      group_(std::move(group_separator)),
+      pairs_(new ZipPair[kBlock]),
+      text_(new char[(2 * kBlock + 2) * kZipBytes]) {}
+
+void Pairing::set_reference(std::string_view entry) {
+  reference_ = zip_part(entry);
+}
+
+namespace {
+
+// The usual entry, five ASCII digits, passes the numeric test and is its own zip code.
+std::string_view zip_of(std::string_view entry) {
+  return five_digit_number(entry) >= 0 ? entry : zip_part(entry);
+}
+
+}  // namespace
+
+bool Pairing::starts_comparison(std::string_view entry) const {
+  return five_digit_number(entry) >= 0 || is_numeric(entry, decimal_, group_);
+}
+
+void Pairing::restart() {
+  stale_ = false;
+  std::memmove(text_.get(), previous_.data(), previous_.size());
+  used_ = previous_.size();
+  previous_ = {text_.get(), used_};
+}
+
+std::string_view Pairing::keep(std::string_view zip) {
+  char* at = text_.get() + used_;
+  std::memcpy(at, zip.data(), zip.size());  // zip_part: at most kZipBytes
+  used_ += zip.size();
+  return {at, zip.size()};
+}
+
+void Pairing::add(std::string_view first_entry, std::string_view second_zip) {
+  if (stale_) restart();
+  const std::string_view first = keep(zip_of(first_entry));
+  pairs_[count_++] = {first, keep(second_zip)};
+}
+
+void Pairing::take(std::string_view entry, std::optional<std::string_view> next) {
+  if (mode_ == Mode::None || !starts_comparison(entry)) return;
+  if (mode_ == Mode::Consecutive) {
+    if (next) add(entry, zip_of(*next));
+  } else {
+    add(entry, reference_);
+  }
+}
+
+void Pairing::take_next(std::string_view entry) {
+  if (mode_ != Mode::Consecutive) {
+    take(entry, std::nullopt);
+    return;
+  }
+  const bool starts = starts_comparison(entry);
+  if (!starts && !previous_starts_) return;  // no comparison needs this zip code
+  if (stale_) restart();
+  const std::string_view zip = keep(zip_of(entry));
+  if (previous_starts_) pairs_[count_++] = {previous_, zip};
+  previous_ = zip;
+  previous_starts_ = starts;
+}
+
+}  // namespace quorvane
