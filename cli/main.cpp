@@ -7,6 +7,7 @@
 #include "cli/common.h"
 #include "cli/distance.h"
 #include "cli/info.h"
+#include "cli/map.h"
 #include "cli/matrix.h"
 #include "cli/nearest.h"
 #include "cli/output.h"
@@ -58,6 +59,7 @@ int main(int argc, char** argv) {
   for (Settings* s : {&run_settings.common, &distance_settings.common, &within_settings.common,
                       &nearest_settings.common, &matrix_settings.common, &tables_settings.common})
     s->separators = separators;
+  CLI::App* const map_command = add_map_command(app);
   const std::pair<CLI::App*, std::function<int()>> commands[] = {
       {add_run_command(app, run_settings), [&] { return run(run_settings); }},
       {add_distance_command(app, distance_settings), [&] { return distance(distance_settings); }},
@@ -66,6 +68,7 @@ int main(int argc, char** argv) {
       {add_matrix_command(app, matrix_settings), [&] { return matrix(matrix_settings); }},
       {add_tables_command(app, tables_settings), [&] { return tables(tables_settings); }},
       {add_info_command(app, info_settings), [&] { return info(info_settings); }},
+      {map_command, [&] { return map(*map_command); }},
   };
   try {
     try {

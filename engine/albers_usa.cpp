@@ -11,9 +11,8 @@ constexpr double kEpsilon = 1e-6;  // d3-geo's, keeps the insets' rectangles apa
 
 }  // namespace
 
-ConicEqualArea::ConicEqualArea(double parallel1, double parallel2, double rotate,
-                               double centre_lon, double centre_lat, double scale,
-                               MapXY translate)
+ConicEqualArea::ConicEqualArea(double parallel1, double parallel2, double rotate, double centre_lon,
+                               double centre_lat, double scale, MapXY translate)
     : rotate_(rotate * kRad), scale_(scale) {
   const double sy0 = std::sin(parallel1 * kRad);
   n_ = (sy0 + std::sin(parallel2 * kRad)) / 2;

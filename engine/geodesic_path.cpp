@@ -20,12 +20,13 @@ constexpr double kSphereMetres = 180.0 / kPiConversion * 60.0 * 1.1515 * kMetres
 // jump no line of one inset makes (a wrap at the back of the projection).
 struct GeodesicPaths::Adder {
   const AlbersUsa& projection;
+  Inset ends[2];  // a sample is drawn only in the inset of one end (or of the centre)
   MapPath path;
   Inset last = Inset::None;
 
   void add(double lat, double lon) {
     const Projected p = projection.project(lat, lon);
-    if (p.inset == Inset::None) {
+    if (p.inset == Inset::None || (p.inset != ends[0] && p.inset != ends[1])) {
       last = Inset::None;
       return;
     }
@@ -44,8 +45,7 @@ struct GeodesicPaths::Adder {
   }
 };
 
-GeodesicPaths::GeodesicPaths(const AlbersUsa& projection, Method method)
-    : projection_(projection) {
+GeodesicPaths::GeodesicPaths(const AlbersUsa& projection, Method method) : projection_(projection) {
   if (method == Method::Sphere) {
     a_ = kSphereMetres;
   } else {
@@ -56,7 +56,8 @@ GeodesicPaths::GeodesicPaths(const AlbersUsa& projection, Method method)
 
 MapPath GeodesicPaths::ring(double lat, double lon, double radius_miles) const {
   const GeographicLib::Geodesic g(a_, f_);
-  Adder adder{projection_, {}};
+  const Inset centre = projection_.project(lat, lon).inset;
+  Adder adder{projection_, {centre, centre}, {}};
   const double s = radius_miles * kMetresPerMile;
   for (int azimuth = 0; azimuth <= 360; ++azimuth) {
     double lat2 = 0, lon2 = 0;
@@ -71,7 +72,9 @@ MapPath GeodesicPaths::leg(double lat1, double lon1, double lat2, double lon2) c
   const GeographicLib::GeodesicLine line = g.InverseLine(lat1, lon1, lat2, lon2);
   const double length = line.Distance();
   const int steps = std::clamp(static_cast<int>(length / (10 * kMetresPerMile)), 1, 1000);
-  Adder adder{projection_, {}};
+  Adder adder{projection_,
+              {projection_.project(lat1, lon1).inset, projection_.project(lat2, lon2).inset},
+              {}};
   for (int i = 0; i <= steps; ++i) {
     double la = 0, lo = 0;
     line.Position(length * i / steps, la, lo);

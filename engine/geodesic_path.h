@@ -10,7 +10,9 @@
 namespace quorvane {
 
 // A line on the map in runs: a run ends where the line leaves an inset (or the map),
-// so that no stroke joins two insets.
+// so that no stroke joins two insets. Only the insets of a line's ends (a ring's
+// centre) show it: a leg from Hawaii to Puerto Rico is not drawn across the lower 48's
+// rectangle where it passes over Mexico.
 struct MapPath {
   std::vector<std::vector<MapXY>> runs;
 };

@@ -94,6 +94,11 @@ TEST(GeodesicPaths, LegBreaksWhereItLeavesAnInset) {
   const MapPath east = paths.leg(47.6062, -122.3321, 25.7617, -80.1918);
   ASSERT_EQ(east.runs.size(), 1u);
   EXPECT_GE(run_length(east.runs[0]), std::hypot(822.74 - 97.62, 572.54 - 46.32) - 1);
+  // Honolulu to San Juan: only the part in Hawaii's inset, not the lower 48's rectangle
+  // it crosses over Mexico.
+  const MapPath south = paths.leg(21.3069, -157.8583, 18.4655, -66.1057);
+  ASSERT_EQ(south.runs.size(), 1u);
+  for (const MapXY& p : south.runs[0]) EXPECT_LT(p.x, 487.5 - 0.115 * 1300);
   // San Juan to Ponce, in Puerto Rico: nothing on the map.
   EXPECT_TRUE(paths.leg(18.4655, -66.1057, 18.0111, -66.6141).runs.empty());
 }
