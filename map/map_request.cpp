@@ -43,7 +43,7 @@ class Builder {
     if (p.inset == Inset::None)
       scene_.not_on_map.push_back(place.zip);
     else
-      scene_.dots.push_back({p.at, kind, place.zip});
+      scene_.dots.push_back({p.at, kind, place.zip, p.inset});
     return true;
   }
 

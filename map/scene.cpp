@@ -34,7 +34,7 @@ void wrap(const std::string& lead, const std::vector<std::string>& words, std::s
 }
 
 // The box around every dot and line, padded; the whole map when it is most of it.
-void view_box(const Scene& s, MapXY& low, MapXY& high) {
+bool view_box(const Scene& s, MapXY& low, MapXY& high) {
   low = {1e9, 1e9}, high = {-1e9, -1e9};
   const auto take = [&](MapXY p) {
     low = {std::min(low.x, p.x), std::min(low.y, p.y)};
@@ -51,6 +51,7 @@ void view_box(const Scene& s, MapXY& low, MapXY& high) {
   if (!s.zoom || w > AlbersUsa::kAtlasWidth * 0.6 || h > AlbersUsa::kAtlasHeight * 0.6 ||
       s.dots.empty())
     low = {0, 0}, high = {AlbersUsa::kAtlasWidth, AlbersUsa::kAtlasHeight};
+  return low.x != 0 || high.x != AlbersUsa::kAtlasWidth;
 }
 
 }  // namespace
@@ -98,7 +99,10 @@ void Scene::lay_out() {
   const double room_w = std::max(10.0, width - 20.0);
   const double room_h = std::max(10.0, height - header - footer);
   MapXY low, high;
-  view_box(*this, low, high);
+  const bool zoomed = view_box(*this, low, high);
+  // Alaska's inset is drawn at 0.35 of the scale: a close view of it measures so.
+  const bool alaska = zoomed && std::all_of(dots.begin(), dots.end(),
+                                            [](const Dot& d) { return d.inset == Inset::Alaska; });
   scale = std::min(room_w / (high.x - low.x), room_h / (high.y - low.y));
   // The box grows to the room's shape around its middle.
   view = {(low.x + high.x - room_w / scale) / 2, (low.y + high.y - room_h / scale) / 2};
@@ -108,7 +112,8 @@ void Scene::lay_out() {
 
   // The scale bar: a round length of about a sixth of the picture.
   const double per_unit = (units == "km" ? kMilesPerRadian * kKmPerMile : kMilesPerRadian) /
-                          AlbersUsa::kAtlasScale / scale;  // ground per pixel
+                          AlbersUsa::kAtlasScale / scale /
+                          (alaska ? 0.35 : 1.0);  // ground per pixel
   const double want = width / 6.0 * per_unit;
   double step = std::pow(10, std::floor(std::log10(want)));
   for (double m : {5.0, 2.0, 1.0})

@@ -15,6 +15,7 @@ struct Dot {
   MapXY at;
   DotKind kind = DotKind::Listed;
   std::string zip;  // its title, and its label when the scene has labels
+  Inset inset = Inset::Lower48;
 };
 
 struct Stroke {
