@@ -12,6 +12,7 @@
 #include "cli/distance.h"
 #include "cli/info.h"
 #include "cli/lookup.h"
+#include "cli/map.h"
 #include "cli/matrix.h"
 #include "cli/nearest.h"
 #include "cli/output.h"
@@ -77,6 +78,7 @@ int main(int argc, char** argv) {
                       &nearest_settings.common, &matrix_settings.common, &tables_settings.common,
                       &assign_settings.common})
     s->separators = separators;
+  CLI::App* map_command = nullptr;
   const std::pair<CLI::App*, std::function<int()>> commands[] = {
       {add_run_command(app, run_settings), [&] { return run(run_settings); }},
       {add_distance_command(app, distance_settings), [&] { return distance(distance_settings); }},
@@ -90,6 +92,8 @@ int main(int argc, char** argv) {
       {add_assign_command(app, assign_settings), [&] { return assign(assign_settings); }},
       {add_completions_command(app, completions_settings),
        [&] { return completions(app, completions_settings); }},
+      // Registered last, so that the commands are listed in their usual order.
+      {map_command = add_map_command(app), [&] { return map(*map_command); }},
   };
   for (const auto& [command, action] : commands) {
     const std::string& name = command->get_name();

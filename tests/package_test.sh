@@ -33,6 +33,7 @@ dpkg-deb -x "$deb" "$root"
 files=(usr/bin/quorvane usr/bin/quorvane-cli
   usr/lib/quorvane/quorvane usr/lib/quorvane/quorvane-cli usr/lib/quorvane/quorvane-access-reader
   usr/lib/quorvane/dbZips.mdb usr/lib/quorvane/HAND-M.CUR usr/lib/quorvane/x/o.cjs
+  usr/lib/quorvane/quorvane-map usr/lib/quorvane/us_outlines.bin
   usr/share/applications/com.kelvarin.Quorvane.desktop
   usr/share/metainfo/com.kelvarin.Quorvane.metainfo.xml
   usr/share/icons/hicolor/scalable/apps/com.kelvarin.Quorvane.svg
