@@ -4,6 +4,7 @@
 #include <sstream>
 #include <utility>
 
+#include "cli/augment.h"
 #include "cli/common.h"
 #include "cli/distance.h"
 #include "cli/info.h"
@@ -55,6 +56,7 @@ int main(int argc, char** argv) {
   MatrixSettings matrix_settings;
   TablesSettings tables_settings;
   Settings info_settings;
+  AugmentSettings augment_settings;
   for (Settings* s : {&run_settings.common, &distance_settings.common, &within_settings.common,
                       &nearest_settings.common, &matrix_settings.common, &tables_settings.common})
     s->separators = separators;
@@ -66,6 +68,7 @@ int main(int argc, char** argv) {
       {add_matrix_command(app, matrix_settings), [&] { return matrix(matrix_settings); }},
       {add_tables_command(app, tables_settings), [&] { return tables(tables_settings); }},
       {add_info_command(app, info_settings), [&] { return info(info_settings); }},
+      {add_augment_command(app, augment_settings), [&] { return augment(augment_settings); }},
   };
   try {
     try {
