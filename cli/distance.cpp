@@ -5,6 +5,7 @@
 
 #include "cli/not_found.h"
 #include "cli/output.h"
+#include "cli/zip_argument.h"
 #include "engine/table_part.h"
 
 namespace quorvane::cli {
@@ -24,13 +25,14 @@ int distance(const DistanceSettings& s) {
   const CompareOptions options = s.common.compare();
   ZipDistance engine(db);
   engine.set_decimal_separator(s.common.separators.decimal);
-  const std::array<std::string_view, 2> zips{s.zip1, s.zip2};
+  const std::string zip1 = zip_argument(s.zip1), zip2 = zip_argument(s.zip2);
+  const std::array<std::string_view, 2> zips{zip1, zip2};
   if (auto rows = read_sqlite_rows(db, options.use2016, zips))
     engine.store().adopt(options.use2016, std::move(rows));
 
   std::optional<ZipDistance::Batch> batch(std::in_place, engine);
   if (!table_readable(engine, options.use2016)) return kError;
-  const ZipPair pair{s.zip1, s.zip2};
+  const ZipPair pair{zip1, zip2};
   PairResult result;
   Output out;
   engine.compare(std::span(&pair, 1), options, std::span(&result, 1),

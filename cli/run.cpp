@@ -5,6 +5,8 @@
 #include "cli/formats.h"
 #include "cli/input.h"
 #include "cli/not_found.h"
+#include "cli/skipped_entries.h"
+#include "cli/zip_argument.h"
 #include "engine/text.h"
 
 namespace quorvane::cli {
@@ -32,12 +34,16 @@ class Pairing {
   }
 
   void entry(std::string_view e) {
+    ++entries_;
     std::string text;  // the zip code, when it is not the entry itself
     std::string_view zip = e;
     bool numeric = true;
     if (!is_plain_zip(e)) {
       numeric = is_numeric(e, separators_.decimal, separators_.group);
-      if (!numeric && (by_reference_ || !previous_numeric_)) return;
+      if (!numeric && (by_reference_ || !previous_numeric_)) {
+        skipped_.not_numeric(e, entries_);
+        return;
+      }
       zip = text = zip_of_entry(e);
     }
     if (by_reference_) {
@@ -51,6 +57,15 @@ class Pairing {
     previous_ = kept;
     previous_numeric_ = numeric;
     if (pair) add(first, kept);
+    waiting_ = numeric && !pair;  // compared only if another entry comes
+    if (waiting_) waiting_number_ = entries_;
+  }
+
+  // The entries that took part in no comparison, once the input has ended.
+  const SkippedEntries& skipped() {
+    if (waiting_) skipped_.alone(previous_, waiting_number_);
+    waiting_ = false;
+    return skipped_;
   }
 
   // Compares what is waiting and writes it out.
@@ -115,6 +130,10 @@ class Pairing {
   bool previous_numeric_ = false;
   bool all_distances_ = true;
   NotFoundSummary not_found_;
+  SkippedEntries skipped_;
+  std::uint64_t entries_ = 0;
+  bool waiting_ = false;  // the last entry is numeric and was not compared yet
+  std::uint64_t waiting_number_ = 0;
 };
 
 }  // namespace
@@ -140,7 +159,9 @@ CLI::App* add_run_command(CLI::App& app, RunSettings& s) {
   return run;
 }
 
-int run(const RunSettings& s) {
+int run(const RunSettings& given) {
+  RunSettings s = given;
+  if (!s.reference.empty()) s.reference = zip_argument(s.reference);
   const Separators& sep = s.common.separators;
   if (!s.reference.empty() && !is_numeric(zip_of_entry(s.reference), sep.decimal, sep.group)) {
     report("--reference " + s.reference + ": Must be numeric.");
@@ -166,6 +187,7 @@ int run(const RunSettings& s) {
   format->end(out);
   out.flush();
   if (!pairing.not_found().empty()) report(pairing.not_found().text());
+  if (!pairing.skipped().empty()) report(pairing.skipped().text());
   if (!inputs_read) return kError;
   return pairing.all_had_distance() ? kAllDistances : kSomeWithout;
 }

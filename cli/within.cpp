@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "cli/formats.h"
+#include "cli/zip_argument.h"
 #include "engine/zip_index.h"
 
 namespace quorvane::cli {
@@ -30,10 +31,11 @@ int within(const WithinSettings& s) {
   engine.set_decimal_separator(s.common.separators.decimal);
   std::optional<ZipDistance::Batch> batch(std::in_place, engine);
   if (!table_readable(engine, options.use2016)) return kError;
+  const std::string zip = zip_argument(s.zip);
   const LocatedZip centre =
-      locate_zip(*engine.store().table(options.use2016), s.zip, options.use2016);
+      locate_zip(*engine.store().table(options.use2016), zip, options.use2016);
   if (centre.status != PlaceStatus::Found) {
-    report(place_problem(centre.status, s.zip, options.use2016));
+    report(place_problem(centre.status, zip, options.use2016));
     return kSomeWithout;
   }
   const auto found = engine.store()
