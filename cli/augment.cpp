@@ -155,6 +155,8 @@ int augment(const AugmentSettings& s) {
     rows.header(reader.fields());
   }
   while (reader.next()) rows.row(reader.fields(), reader.line());
+  // A fault before the first row: no header alone that looks like an answer.
+  if (reader.failed() && rows.rows() == 0) return fault();
   rows.finish();
   batch.reset();
   out.flush();

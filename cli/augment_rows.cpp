@@ -111,7 +111,9 @@ void AugmentRows::row(std::span<const std::string_view> fields, std::uint64_t li
   s.from = whole ? clean(fields[layout_.from]) : CleanZip{};
   s.to = !whole ? CleanZip{} : layout_.to ? clean(fields[*layout_.to]) : layout_.to_zip;
   const bool from_cleaned = s.from.cleaning == Cleaning::Cleaned;
-  if ((from_cleaned || s.to.cleaning == Cleaning::Cleaned) && cleaned_.count++ == 0)
+  // A cell of the table, not --to-zip, counts as cleaned.
+  const bool to_cleaned = layout_.to && s.to.cleaning == Cleaning::Cleaned;
+  if ((from_cleaned || to_cleaned) && cleaned_.count++ == 0)
     cleaned_.first =
         at_line(line) + ", " +
         (from_cleaned ? quoted(fields[layout_.from]) + " read as " + std::string(s.from.zip())
@@ -133,7 +135,7 @@ void AugmentRows::note_not_a_zip(std::span<const std::string_view> fields, const
             std::to_string(width_);
   else if (!s.from.ok())
     first = at_line(s.line) + ", " + quoted(fields[layout_.from]);
-  else
+  else if (layout_.to)
     first = at_line(s.line) + ", " + quoted(fields[*layout_.to]);
 }
 
