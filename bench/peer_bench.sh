@@ -2,16 +2,17 @@
 # Quorvane against the npm package zipcodes@8.0.0, a benchmark peer (never a
 # dependency: it is installed into a scratch folder under /tmp, not into the repo).
 #
-#   bash bench/peer_bench.sh [engine|run|within|all]
+#   bash bench/peer_bench.sh [engine|run|within|augment|all]
 #
 # Each workload runs ours and the peer alternately for $ROUNDS rounds (default 5),
 # prints every round and the median ratio ours/peer of the rates (above 1: ours is
 # faster). Our commands can be replaced through variables; {PAIRS}, {LIST},
-# {CENTRES} and {MILES} stand for the workload files and the radius:
+# {CENTRES}, {TABLE} and {MILES} stand for the workload files and the radius:
 #   QUORVANE_BIN_DIR  folder of our binaries and dbZips.mdb (default build/bin)
 #   OURS_ENGINE       default "$QUORVANE_BIN_DIR/engine_bench --pairs {PAIRS} --database 2012"
 #   OURS_RUN          default "$QUORVANE_BIN_DIR/quorvane-cli run --database 2012 {LIST}"
 #   OURS_WITHIN       default "$QUORVANE_BIN_DIR/spatial_bench --centres {CENTRES} --miles {MILES}"
+#   OURS_AUGMENT      default "$QUORVANE_BIN_DIR/quorvane-cli augment {TABLE} --from from_zip --to to_zip"
 #   PEER_SCRATCH      scratch folder (default /tmp/quorvane-peer-bench)
 # OURS_ENGINE must print `pairs_per_second N`; OURS_WITHIN prints `queries_per_second N`
 # (and `median_query_ms X`) or is timed from outside; OURS_RUN writes its lines to
@@ -32,6 +33,7 @@ make_js=$here/peer/make_workload.js
 ours_engine=${OURS_ENGINE:-"$bin/engine_bench --pairs {PAIRS} --database 2012"}
 ours_run=${OURS_RUN:-"$bin/quorvane-cli run --database 2012 {LIST}"}
 ours_within=${OURS_WITHIN:-"$bin/spatial_bench --centres {CENTRES} --miles {MILES}"}
+ours_augment=${OURS_AUGMENT:-"$bin/quorvane-cli augment {TABLE} --from from_zip --to to_zip"}
 
 die() {
   echo "peer_bench: $*" >&2
@@ -53,6 +55,7 @@ ours_words() {
     w=${w//\{LIST\}/$list_file}
     w=${w//\{CENTRES\}/$centres_file}
     w=${w//\{MILES\}/$miles}
+    w=${w//\{TABLE\}/$table_file}
     words+=("$w")
   done
 }
@@ -94,6 +97,7 @@ setup() {
   list_file=$scratch/run_list.txt
   consecutive_file=$scratch/run_pairs.tsv
   centres_file=$scratch/within_centres.txt
+  table_file=$scratch/augment_table.csv
 }
 
 # One round of a workload: both rates and their ratio.
@@ -198,13 +202,63 @@ bench_within_cli() {
   echo "quorvane-cli within, one process per centre (first $n centres): $(calc "$n / ($t1 - $t0)" 1) queries/s"
 }
 
+# Peak resident memory in KB of our command on the given table.
+peak_kb() {
+  local saved=$table_file
+  table_file=$1
+  ours_words "$ours_augment"
+  table_file=$saved
+  /usr/bin/time -f '%M' -o "$scratch/augment_peak.txt" "${words[@]}" > /dev/null 2>&1 || (($? == 1)) ||
+    die "ours failed: ${words[*]}"
+  cat "$scratch/augment_peak.txt"
+}
+
+bench_augment() {
+  local rows=2000000
+  echo "== augment: a $rows-row CSV export (id, two zip codes as spreadsheets write them," \
+    "a name with commas and quotes), both as whole processes"
+  node "$make_js" table "$scratch/zips2016.txt" "$rows" 3 "$table_file"
+  ours_words "$ours_augment"
+  ours_ready "${words[0]}" "" augment || return 0
+  local r t0 t1 ours peer ratios=()
+  for ((r = 1; r <= rounds; r++)); do
+    t0=$(now)
+    # Exit status 1 only says some rows had no distance.
+    "${words[@]}" > "$scratch/ours_augment_out.csv" 2> "$scratch/ours_augment_err.txt" ||
+      (($? == 1)) || die "ours failed: ${words[*]} ($(head -c 300 "$scratch/ours_augment_err.txt"))"
+    t1=$(now)
+    ours=$(calc "$rows / ($t1 - $t0)")
+    t0=$(now)
+    node "$peer_js" augment "$table_file" "$scratch/peer_augment_out.csv" || die "the peer failed"
+    t1=$(now)
+    peer=$(calc "$rows / ($t1 - $t0)")
+    round_line "$r" "$ours" "$peer" rows/s
+    ratios+=("$(calc "$ours / $peer" 4)")
+  done
+  echo "median ours/peer: $(calc "$(median "${ratios[@]}")" 2)"
+  echo "output lines: ours $(wc -l < "$scratch/ours_augment_out.csv"), peer" \
+    "$(wc -l < "$scratch/peer_augment_out.csv"); ours' summary: $scratch/ours_augment_err.txt"
+  if [[ -x /usr/bin/time ]]; then
+    node "$make_js" table "$scratch/zips2016.txt" $((3 * rows)) 3 "$scratch/augment_table6m.csv"
+    local small big
+    small=$(peak_kb "$table_file")
+    big=$(peak_kb "$scratch/augment_table6m.csv")
+    echo "peak memory: $small KB for $rows rows, $big KB for $((3 * rows)) rows" \
+      "($((big - small)) KB more)"
+    rm -f "$scratch/augment_table6m.csv"
+  else
+    echo "peak memory: SKIPPED (no /usr/bin/time)"
+  fi
+}
+
 what=${1:-all}
 case $what in
-  engine | run | within | all) ;;
-  *) die "usage: bash bench/peer_bench.sh [engine|run|within|all]" ;;
+  engine | run | within | augment | all) ;;
+  *) die "usage: bash bench/peer_bench.sh [engine|run|within|augment|all]" ;;
 esac
 setup
 [[ $what == engine || $what == all ]] && bench_engine
 [[ $what == run || $what == all ]] && bench_run
 [[ $what == within || $what == all ]] && bench_within
+[[ $what == augment || $what == all ]] && bench_augment
 exit 0

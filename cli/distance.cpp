@@ -5,6 +5,7 @@
 #include "cli/not_found.h"
 #include "cli/open_engine.h"
 #include "cli/output.h"
+#include "cli/zip_argument.h"
 
 namespace quorvane::cli {
 
@@ -19,10 +20,11 @@ CLI::App* add_distance_command(CLI::App& app, DistanceSettings& s) {
 
 int distance(const DistanceSettings& s) {
   OpenEngine db(s.common);
-  const std::array<std::string_view, 2> zips{s.zip1, s.zip2};
+  const std::string zip1 = zip_argument(s.zip1), zip2 = zip_argument(s.zip2);
+  const std::array<std::string_view, 2> zips{zip1, zip2};
   if (!db.open(OpenEngine::Tables::Chosen, zips)) return kError;
   ZipDistance& engine = db.engine();
-  const ZipPair pair{s.zip1, s.zip2};
+  const ZipPair pair{zip1, zip2};
   PairResult result;
   Output out;
   engine.compare(std::span(&pair, 1), db.options(), std::span(&result, 1),

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "cli/assign.h"
+#include "cli/augment.h"
 #include "cli/command_line.h"
 #include "cli/common.h"
 #include "cli/completions.h"
@@ -72,11 +73,12 @@ int main(int argc, char** argv) {
   Settings info_settings;
   LookupSettings lookup_settings;
   FindSettings find_settings;
+  AugmentSettings augment_settings;
   AssignSettings assign_settings;
   CompletionsSettings completions_settings;
   for (Settings* s : {&run_settings.common, &distance_settings.common, &within_settings.common,
                       &nearest_settings.common, &matrix_settings.common, &tables_settings.common,
-                      &assign_settings.common})
+                      &assign_settings.common, &augment_settings.common})
     s->separators = separators;
   CLI::App* map_command = nullptr;
   const std::pair<CLI::App*, std::function<int()>> commands[] = {
@@ -89,6 +91,7 @@ int main(int argc, char** argv) {
       {add_info_command(app, info_settings), [&] { return info(info_settings); }},
       {add_lookup_command(app, lookup_settings), [&] { return lookup(lookup_settings); }},
       {add_find_command(app, find_settings), [&] { return find(find_settings); }},
+      {add_augment_command(app, augment_settings), [&] { return augment(augment_settings); }},
       {add_assign_command(app, assign_settings), [&] { return assign(assign_settings); }},
       {add_completions_command(app, completions_settings),
        [&] { return completions(app, completions_settings); }},

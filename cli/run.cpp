@@ -5,6 +5,8 @@
 #include "cli/not_found.h"
 #include "cli/open_engine.h"
 #include "cli/places.h"
+#include "cli/skipped_entries.h"
+#include "cli/zip_argument.h"
 #include "engine/pairing.h"
 #include "engine/text.h"
 
@@ -21,14 +23,34 @@ class RunBlocks {
         pairing_(s.common.separators.decimal, s.common.separators.group),
         format_(format),
         out_(out),
-        results_(Pairing::kBlock) {
+        results_(Pairing::kBlock),
+        by_reference_(!s.reference.empty()) {
     pairing_.set_mode(s.reference.empty() ? Pairing::Mode::Consecutive : Pairing::Mode::Reference);
     pairing_.set_reference(s.reference);
   }
 
   void entry(std::string_view e) {
+    ++entries_;
+    const bool starts = pairing_.starts_comparison(e);
+    if (!starts && (by_reference_ || !previous_starts_)) skipped_.not_numeric(e, entries_);
+    if (!by_reference_) {
+      // An entry that starts a comparison but ends none waits for the entry after it.
+      waiting_ = starts && !previous_starts_;
+      if (waiting_) {
+        waiting_entry_.assign(e);
+        waiting_number_ = entries_;
+      }
+      previous_starts_ = starts;
+    }
     pairing_.take_next(e);
     if (pairing_.full()) compare();
+  }
+
+  // The entries that took part in no comparison, once the input has ended.
+  const SkippedEntries& skipped() {
+    if (waiting_) skipped_.alone(waiting_entry_, waiting_number_);
+    waiting_ = false;
+    return skipped_;
   }
 
   // Compares what is waiting and writes it out.
@@ -60,6 +82,13 @@ class RunBlocks {
   std::vector<PairResult> results_;
   bool all_distances_ = true;
   NotFoundSummary not_found_;
+  const bool by_reference_;
+  SkippedEntries skipped_;
+  std::uint64_t entries_ = 0;
+  bool previous_starts_ = false;
+  bool waiting_ = false;  // the last entry starts a comparison and was not compared yet
+  std::string waiting_entry_;
+  std::uint64_t waiting_number_ = 0;
 };
 
 }  // namespace
@@ -86,7 +115,9 @@ CLI::App* add_run_command(CLI::App& app, RunSettings& s) {
   return run;
 }
 
-int run(const RunSettings& s) {
+int run(const RunSettings& given) {
+  RunSettings s = given;
+  if (!s.reference.empty()) s.reference = zip_argument(s.reference);
   const Separators& sep = s.common.separators;
   if (!s.reference.empty() && !is_numeric(zip_of_entry(s.reference), sep.decimal, sep.group)) {
     report("--reference " + s.reference + ": Must be numeric.");
@@ -109,6 +140,7 @@ int run(const RunSettings& s) {
   format->end(out);
   out.flush();
   if (!pairing.not_found().empty()) report(pairing.not_found().text());
+  if (!pairing.skipped().empty()) report(pairing.skipped().text());
   if (!inputs_read) return kError;
   return pairing.all_had_distance() ? kAllDistances : kSomeWithout;
 }

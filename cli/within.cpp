@@ -5,6 +5,7 @@
 #include "cli/formats.h"
 #include "cli/open_engine.h"
 #include "cli/places.h"
+#include "cli/zip_argument.h"
 #include "engine/zip_index.h"
 
 namespace quorvane::cli {
@@ -62,9 +63,10 @@ int within(const WithinSettings& s) {
   const CompareOptions& options = db.options();
   std::unique_ptr<PlaceTable> places;
   if (s.common.places && !(places = read_places(db.path(), "--places"))) return kError;
-  const LocatedZip centre = locate_zip(db.table(), s.zip, options.use2016);
+  const std::string zip = zip_argument(s.zip);
+  const LocatedZip centre = locate_zip(db.table(), zip, options.use2016);
   if (centre.status != PlaceStatus::Found) {
-    report(place_problem(centre.status, s.zip, options.use2016));
+    report(place_problem(centre.status, zip, options.use2016));
     return kSomeWithout;
   }
   const auto found = engine.store()

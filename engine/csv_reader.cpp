@@ -109,6 +109,7 @@ void CsvReader::start() {
   if (end_ - begin_ >= 3 && std::memcmp(buffer_.data() + begin_, "\xEF\xBB\xBF", 3) == 0)
     begin_ += 3;
   if (delimiter_ == '\0') detect_delimiter();
+  for (char c : {delimiter_, '\r', '\n', '\0'}) stops_[static_cast<unsigned char>(c)] = true;
 }
 
 // Counts the candidates outside quotes on the first line, reading until it ends.
@@ -164,7 +165,7 @@ CsvReader::Scan CsvReader::scan_record(std::size_t& record_end) {
         break;
       }
     }
-    while (p < end && *p != d && *p != '\n' && *p != '\r' && *p != '\0') ++p;
+    while (p < end && !stops_[static_cast<unsigned char>(*p)]) ++p;
     if (p == end && !eof_) return Scan::More;
     if (p < end && *p == '\0') return state_ = State::NotText, Scan::Fault;
     bounds_.push_back(

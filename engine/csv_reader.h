@@ -103,6 +103,7 @@ class CsvReader {
 
   std::vector<std::string_view> views_;
   std::vector<Bound> bounds_;
+  bool stops_[256] = {};  // the bytes that end an unquoted field: delimiter, CR, LF, NUL
   std::uint64_t lines_in_record_ = 0;  // line breaks inside the record being read
   std::uint64_t record_ = 0;
   std::uint64_t line_ = 1;       // the line of the current record

@@ -5,6 +5,9 @@
 //   make_workload.js list    ZIPS COUNT SEED OUT   random entries, repeats allowed
 //   make_workload.js sample  ZIPS COUNT SEED OUT   distinct random entries
 //   make_workload.js consecutive LIST OUT          pairs (1,2), (2,3), ... of a list
+//   make_workload.js table   ZIPS COUNT SEED OUT   a CSV export: id, two zip codes as
+//                                                  spreadsheets write them, a name with
+//                                                  commas and quotes
 'use strict';
 const fs = require('fs');
 
@@ -46,6 +49,33 @@ if (mode === 'consecutive' && zipsFile && a) {
   const list = readZips(zipsFile);
   for (let i = 1; i < list.length; i++) out.push(list[i - 1] + '\t' + list[i]);
   outFile = a;
+} else if (mode === 'table' && zipsFile && a && b && c) {
+  // Written in pieces: a table of millions of rows is too long for one string.
+  const zips = readZips(zipsFile);
+  const n = count(a), pick = generator(Number(b));
+  const names = ['Smith, Jo', 'O"Brien "Bo"', 'Lee', 'Garcia, Ana "Ani"', 'Ng'];
+  // A spreadsheet's ways: as stored, its leading zeros lost, ZIP+4, an apostrophe.
+  const written = (zip) => {
+    const way = pick(10);
+    if (way < 6) return zip;
+    if (way < 8) return String(Number(zip));
+    if (way < 9) return zip + '-' + String(1000 + pick(9000));
+    return "'" + zip;
+  };
+  const quoted = (t) => (/[",]/.test(t) ? '"' + t.replace(/"/g, '""') + '"' : t);
+  const fd = fs.openSync(c, 'w');
+  let chunk = 'id,from_zip,to_zip,name\r\n';
+  for (let i = 1; i <= n; i++) {
+    const from = written(zips[pick(zips.length)]), to = written(zips[pick(zips.length)]);
+    chunk += i + ',' + from + ',' + to + ',' + quoted(names[pick(names.length)] + ' ' + i) + '\r\n';
+    if (chunk.length > 1 << 20) {
+      fs.writeSync(fd, chunk, null, 'latin1');
+      chunk = '';
+    }
+  }
+  fs.writeSync(fd, chunk, null, 'latin1');
+  fs.closeSync(fd);
+  process.exit(0);
 } else if (['pairs', 'list', 'sample'].includes(mode) && zipsFile && a && b && c) {
   const zips = readZips(zipsFile);
   const n = count(a), pick = generator(Number(b));
@@ -64,6 +94,6 @@ if (mode === 'consecutive' && zipsFile && a) {
     out = copy.slice(0, n);
   }
 } else {
-  fail('usage: make_workload.js pairs|list|sample ZIPS COUNT SEED OUT | consecutive LIST OUT');
+  fail('usage: make_workload.js pairs|list|sample|table ZIPS COUNT SEED OUT | consecutive LIST OUT');
 }
 fs.writeFileSync(outFile, out.join('\n') + '\n', 'latin1');

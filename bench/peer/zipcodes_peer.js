@@ -4,6 +4,8 @@
 // bench/peer_bench.sh points at its scratch install.
 //   zipcodes_peer.js lines PAIRS_FILE OUT_FILE   tab-separated zip pairs, one a line
 //   zipcodes_peer.js radius CENTRES_FILE MILES   one centre zip a line
+//   zipcodes_peer.js augment TABLE OUT_FILE      a CSV table (id,from_zip,to_zip,name)
+//                                                written back with miles,status,from_zip,to_zip
 // ZIPCODES_PEER_WARMUP=0 skips the untimed warm-up pass of `lines`.
 // Each prints `name value` lines; `pairs_per_second N` / `queries_per_second N` lead.
 'use strict';
@@ -119,7 +121,61 @@ function radius(centresFile, milesText) {
   console.log('results_holding_their_centre ' + withCentre);
 }
 
+// The fields of one CSV line: quoted fields may hold commas and doubled quotes.
+function splitCsv(line) {
+  const fields = [];
+  let i = 0;
+  for (;;) {
+    if (line[i] === '"') {
+      let f = '';
+      i++;
+      for (;;) {
+        const q = line.indexOf('"', i);
+        if (q < 0) { f += line.slice(i); i = line.length; break; }
+        f += line.slice(i, q);
+        if (line[q + 1] === '"') { f += '"'; i = q + 2; } else { i = q + 1; break; }
+      }
+      fields.push(f);
+    } else {
+      const c = line.indexOf(',', i);
+      fields.push(line.slice(i, c < 0 ? line.length : c));
+      i = c < 0 ? line.length : c;
+    }
+    if (i >= line.length) return fields;
+    i++;  // the comma
+  }
+}
+
+const csvField = (t) => (/[",\r\n]/.test(t) ? '"' + t.replace(/"/g, '""') + '"' : t);
+
+// As a spreadsheet writes a zip code: an apostrophe, ZIP+4, leading zeros lost.
+function cleanZip(cell) {
+  let t = cell.trim();
+  if (t.startsWith("'")) t = t.slice(1);
+  if (/^\d{5}-\d{4}$/.test(t)) t = t.slice(0, 5);
+  if (/^\d{1,5}$/.test(t)) return t.padStart(5, '0');
+  return null;
+}
+
+// The same job as `quorvane-cli augment TABLE --from from_zip --to to_zip`.
+function augment(tableFile, outFile) {
+  const zipcodes = loadPeer();
+  const rows = readLines(tableFile);
+  const out = new Array(rows.length);
+  out[0] = rows[0] + ',miles,status,from_zip,to_zip';
+  for (let i = 1; i < rows.length; i++) {
+    const f = splitCsv(rows[i]);
+    const a = cleanZip(f[1]), b = cleanZip(f[2]);
+    const miles = a && b ? zipcodes.distance(a, b) : null;
+    const status = miles !== null ? '' : a && b ? 'not-in-table' : 'not-a-zip';
+    out[i] = f.map(csvField).join(',') + ',' + (miles === null ? '' : miles) + ',' + status +
+        ',' + (a || '') + ',' + (b || '');
+  }
+  fs.writeFileSync(outFile, out.join('\r\n') + '\r\n', 'latin1');
+}
+
 const [mode, file, arg] = process.argv.slice(2);
 if (mode === 'lines' && file && arg) lines(file, arg);
+else if (mode === 'augment' && file && arg) augment(file, arg);
 else if (mode === 'radius' && file && arg) radius(file, arg);
 else usage(null);

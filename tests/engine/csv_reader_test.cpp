@@ -126,6 +126,29 @@ TEST(CsvReader, GivenDelimiterWinsAndLongRecordsUpToTheLimitPass) {
   EXPECT_EQ(o.state, S::End);
 }
 
+// Random text of the bytes that matter: the records, the fault and its line are the same
+// however the blocks fall.
+TEST(CsvReader, BlocksChangeNothing) {
+  const char bytes[] = {'a', ',', '"', '\r', '\n', ';', '\t'};
+  std::uint32_t seed = 12345;
+  for (int round = 0; round < 2000; ++round) {
+    std::string input;
+    const int size = round % 40;
+    for (int i = 0; i < size; ++i) {
+      seed = seed * 1664525u + 1013904223u;
+      input += bytes[(seed >> 24) % sizeof bytes];
+    }
+    const Outcome whole = read_all(input, 4096);
+    for (std::size_t block : {1, 2, 5}) {
+      const Outcome cut = read_all(input, block);
+      EXPECT_EQ(cut.records, whole.records) << '"' << input << '"' << ", block " << block;
+      EXPECT_EQ(cut.state, whole.state) << '"' << input << '"';
+      EXPECT_EQ(cut.line, whole.line) << '"' << input << '"';
+      EXPECT_EQ(cut.delimiter, whole.delimiter) << '"' << input << '"';
+    }
+  }
+}
+
 TEST(CsvReader, SaysWhereTheFaultIs) {
   CsvReader reader(CsvReader::from_text("a\n\"b\nc"), {});
   while (reader.next()) {
