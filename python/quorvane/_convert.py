@@ -43,7 +43,9 @@ def choices(database, method, units, db):
 
 def is_single(value):
     """A single zip code rather than a column of them."""
-    return isinstance(value, (str, bytes, numbers.Number, np.generic)) or value is None
+    if isinstance(value, (str, bytes)):
+        return True
+    return not (hasattr(value, "__len__") or hasattr(value, "__iter__"))
 
 
 def column(value, name):
