@@ -28,36 +28,43 @@ CleanZip floating(double v) {
 }
 
 // UTF-32 text as NumPy stores it, padded with NULs. Only ASCII can be a zip code.
-CleanZip utf32(const char* p, std::size_t units) {
-  std::uint32_t c[kLongestCell];
-  if (units > kLongestCell) {
-    // Longer cells are a zip code only when padding makes up the rest.
-    std::uint32_t tail;
-    for (std::size_t i = kLongestCell; i < units; ++i) {
-      std::memcpy(&tail, p + 4 * i, 4);
-      if (tail != 0) return {};
-    }
-    units = kLongestCell;
+[[gnu::noinline]] CleanZip utf32_general(const char* p, std::size_t units) {
+  std::uint32_t c;
+  char text[kLongestCell];
+  std::size_t n = 0;
+  for (; n < units; ++n) {
+    std::memcpy(&c, p + 4 * n, 4);
+    if (c == 0) break;
+    if (c > 0x7f || n == kLongestCell) return {};
+    text[n] = static_cast<char>(c);
   }
-  std::memcpy(c, p, 4 * units);
-  if (units >= 5 && (units == 5 || c[5] == 0)) {
-    bool digits = true;
-    for (int i = 0; i < 5; ++i) digits = digits && c[i] - '0' <= 9;
-    if (digits) {
+  for (std::size_t i = n; i < units; ++i) {  // padding only after the first NUL
+    std::memcpy(&c, p + 4 * i, 4);
+    if (c != 0) return {};
+  }
+  return clean_zip(std::string_view(text, n));
+}
+
+// The usual cell, five digits, without a copy or a loop.
+inline CleanZip utf32(const char* p, std::size_t units) {
+  if (units >= 5) {
+    std::uint32_t c[6] = {};
+    std::memcpy(c, p, units == 5 ? 20 : 24);
+    bool five = (c[0] - '0') <= 9 && (c[1] - '0') <= 9 && (c[2] - '0') <= 9 && (c[3] - '0') <= 9 &&
+                (c[4] - '0') <= 9 && c[5] == 0;
+    for (std::size_t i = 6; five && i < units; ++i) {  // the rest is padding
+      std::uint32_t pad;
+      std::memcpy(&pad, p + 4 * i, 4);
+      five = pad == 0;
+    }
+    if (five) {
       CleanZip z;
       for (int i = 0; i < 5; ++i) z.digits[i] = static_cast<char>(c[i]);
       z.cleaning = Cleaning::Unchanged;
       return z;
     }
   }
-  char text[kLongestCell];
-  std::size_t n = 0;
-  while (n < units && c[n] != 0) {
-    if (c[n] > 0x7f) return {};
-    text[n] = static_cast<char>(c[n]);
-    ++n;
-  }
-  return clean_zip(std::string_view(text, n));
+  return utf32_general(p, units);
 }
 
 CleanZip bytes(const char* p, std::size_t size) {
