@@ -60,6 +60,23 @@ want=$("$build/bin/quorvane-cli" distance 03053 92018)
 echo "quorvane-cli: $got"
 [[ "$got" == "$want" ]] || fail "the installed quorvane-cli says '$got', the build's '$want'"
 
+# The Python module and the SQLite extension find the installed database.
+want=${want##* is }
+want=${want% miles}
+py=$(ls -d "$root"/usr/lib/python3/dist-packages/quorvane 2>/dev/null || true)
+if [[ -n "$py" ]]; then
+  got=$(PYTHONPATH="$root/usr/lib/python3/dist-packages" QUORVANE_DB= /usr/bin/python3 -c \
+    'import quorvane; print(quorvane.distance("03053", "92018"))') || fail "import quorvane: $got"
+  echo "python: $got"
+  [[ "$got" == "$want" ]] || fail "the installed module says '$got', the command line '$want'"
+fi
+ext="$root/usr/lib/quorvane/quorvane_sqlite.so"
+[[ -f "$ext" ]] || fail "the package lacks /usr/lib/quorvane/quorvane_sqlite.so"
+got=$(QUORVANE_DB= sqlite3 :memory: ".load $ext" "SELECT zip_distance('03053', '92018');") ||
+  fail "sqlite3 .load: $got"
+echo "sqlite: $got"
+[[ "$got" == "$want" ]] || fail "the installed extension says '$got', the command line '$want'"
+
 check=$(QT_QPA_PLATFORM=offscreen "$root/usr/bin/quorvane" --check) ||
   fail "quorvane --check: $check"
 echo "$check"

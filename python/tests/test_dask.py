@@ -1,0 +1,36 @@
+"""The Dask recipe (examples/dask_distances.py) on a real local cluster of two worker
+processes: 2,000,000 pairs of a partitioned CSV file, equal to one process's answer."""
+
+import importlib.util
+import os
+
+import numpy as np
+import pandas as pd
+
+import quorvane
+from conftest import random_zips
+
+EXAMPLE = os.path.join(os.path.dirname(__file__), "..", "examples", "dask_distances.py")
+
+
+def load_example():
+    spec = importlib.util.spec_from_file_location("dask_distances", EXAMPLE)
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module
+
+
+def test_two_workers_equal_one_process(tmp_path):
+    count = 2_000_000
+    zips = random_zips("2016", 2 * count, seed=21)
+    zips[::1000] = ""  # blank cells: no distance
+    pairs = pd.DataFrame({"id": np.arange(count), "zip1": zips[:count], "zip2": zips[count:]})
+    path = tmp_path / "pairs.csv"
+    pairs.to_csv(path, index=False)
+
+    got = load_example().distances(str(path), workers=2, blocksize="6MB")
+    assert len(got) == count
+    got = got.sort_values("id")
+    want = quorvane.distance(pairs["zip1"], pairs["zip2"])
+    np.testing.assert_array_equal(got["miles"].to_numpy(), want)
+    assert np.isnan(want).sum() > count // 20
