@@ -31,7 +31,7 @@ class PendingComparisons {
  public:
   static constexpr std::size_t kBlock = 4096;
 
-  void add(std::string_view first, std::string_view second) { pairs_[count_++] = {first, second}; }
+  void add(const ZipPair& pair) { pairs_[count_++] = pair; }
   bool full() const { return count_ == kBlock; }
 
   // Compares what is waiting and appends its lines to `results`, checked.
@@ -84,9 +84,9 @@ class MainWindow::DistanceRun {
       if (!w_.isNumeric(text)) continue;
       if (!options_seen_) readOptions();
       if (consecutive_ && i + 1 < w_.zip_list_->size())
-        pending_.add(zip_part(text), zip_part(w_.zip_list_->text(i + 1)));
+        pending_.add(entry_pair(text, w_.zip_list_->text(i + 1)));
       else if (against_reference_)
-        pending_.add(zip_part(text), zip_part(reference_utf8_));
+        pending_.add(entry_pair(text, reference_utf8_));
       if (pending_.full()) comparePending();
     }
     comparePending();

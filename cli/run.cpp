@@ -23,6 +23,7 @@ class Pairing {
         options_(s.common.compare()),
         separators_(s.common.separators),
         reference_(s.reference.empty() ? std::string() : zip_of_entry(s.reference)),
+        reference_shifted_(!s.reference.empty() && entry_zip(s.reference).shifted),
         by_reference_(!s.reference.empty()),
         format_(format),
         out_(out) {
@@ -34,23 +35,29 @@ class Pairing {
   void entry(std::string_view e) {
     std::string text;  // the zip code, when it is not the entry itself
     std::string_view zip = e;
-    bool numeric = true;
+    bool numeric = true, shifted = false;
     if (!is_plain_zip(e)) {
       numeric = is_numeric(e, separators_.decimal, separators_.group);
       if (!numeric && (by_reference_ || !previous_numeric_)) return;
+      shifted = entry_zip(e).shifted;
       zip = text = zip_of_entry(e);
     }
     if (by_reference_) {
-      add(keep(zip), reference_);
+      add({keep(zip), reference_,
+           static_cast<std::uint8_t>((shifted ? kFirstShifted : 0) |
+                                     (reference_shifted_ ? kSecondShifted : 0))});
       return;
     }
     // keep() and add() may compare a full block, which moves the zip code kept last.
     const std::string_view kept = keep(zip);
     const std::string_view first = previous_;
     const bool pair = previous_numeric_;
+    const std::uint8_t bits = static_cast<std::uint8_t>((previous_shifted_ ? kFirstShifted : 0) |
+                                                        (shifted ? kSecondShifted : 0));
     previous_ = kept;
     previous_numeric_ = numeric;
-    if (pair) add(first, kept);
+    previous_shifted_ = shifted;
+    if (pair) add({first, kept, bits});
   }
 
   // Compares what is waiting and writes it out.
@@ -81,8 +88,8 @@ class Pairing {
     return {zips_.data() + at, zip.size()};
   }
 
-  void add(std::string_view a, std::string_view b) {
-    pairs_.push_back({a, b});
+  void add(const ZipPair& pair) {
+    pairs_.push_back(pair);
     if (pairs_.size() == kBlock) compare();
   }
 
@@ -105,6 +112,7 @@ class Pairing {
   const CompareOptions options_;
   const Separators separators_;
   const std::string reference_;
+  const bool reference_shifted_;
   const bool by_reference_;
   Format& format_;
   Output& out_;
@@ -113,6 +121,7 @@ class Pairing {
   std::string zips_;  // the texts of the block's pairs; never grows past its capacity
   std::string_view previous_;
   bool previous_numeric_ = false;
+  bool previous_shifted_ = false;
   bool all_distances_ = true;
   NotFoundSummary not_found_;
 };
