@@ -52,5 +52,29 @@ TEST_F(Hostile, ACutThatReadsAsAnotherNumberIsNoZipCode) {
             "No details found for zip code: +6062\n");
 }
 
+// Files the kernel makes up as they are read are refused by name, before any read: a
+// read of /proc/kmsg would block for ever.
+TEST_F(Hostile, FilesOfTheKernelsFileSystemsAreRefused) {
+  for (const std::string file :
+       {"/proc/self/status", "/proc/kmsg", "/sys/kernel/mm/transparent_hugepage/enabled"}) {
+    struct Case {
+      std::vector<std::string> args;
+      std::string message;
+    } cases[] = {
+        {{"run", file}, "Cannot read " + file + ": it is "},
+        {{"matrix", file}, "Cannot read " + file + ": it is "},
+        {{"distance", "03053", "60628", "--db", file},
+         "Cannot read the zip code database " + file + ": it is "},
+        {{"info", "--db", file}, file + ": it is "},
+    };
+    for (const Case& c : cases) {
+      const Outcome r = run_cli({c.args, {}, Stdout::Capture, {}});
+      EXPECT_NE(r.status, 0) << file;
+      EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+      EXPECT_NE(r.err.find("not a regular file"), std::string::npos) << r.err;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quorvane::test
