@@ -38,11 +38,14 @@ int nearest(const NearestSettings& s) {
   ZipDistance engine(db);
   std::optional<ZipDistance::Batch> batch(std::in_place, engine);
   if (!table_readable(engine, options.use2016)) return kError;
+  const ZipIndex& index = *engine.store().index(options.use2016);
+  if (index.size() == 0) {
+    report("no zip code has a position");
+    return kSomeWithout;
+  }
   // No zip code text: the point is no zip code, so nothing is at 0 by its name.
   const auto found =
-      engine.store()
-          .index(options.use2016)
-          ->nearest(make_place({}, s.lat, s.lon), s.count, options.method, options.units);
+      index.nearest(make_place({}, s.lat, s.lon), s.count, options.method, options.units);
   batch.reset();
 
   const bool csv = s.format == "csv";

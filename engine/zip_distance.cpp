@@ -84,6 +84,7 @@ ZipDistance::Found ZipDistance::find(std::string_view zip, bool use2016) {
           .fail(104, "Cannot read the zip code database " + store_.path() + ": " +
                          store_.error(use2016));
     add_not_found(zip);
+    ++unreadable_lookups;
     f.status = PairStatus::DatabaseUnreadable;
     return f;
   }

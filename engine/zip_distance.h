@@ -84,6 +84,8 @@ class ZipDistance {
   // The zip codes whose lookup found zero coordinates (or could not read the
   // database), joined by ", ", duplicates kept. Only the run empties it.
   std::string not_found_zips;
+  // The lookups made against a table that could not be read; only the run empties it.
+  std::size_t unreadable_lookups = 0;
 
   void set_decimal_separator(std::string sep) { decimal_separator_ = std::move(sep); }
   const std::string& decimal_separator() const { return decimal_separator_; }

@@ -76,5 +76,77 @@ TEST_F(Hostile, FilesOfTheKernelsFileSystemsAreRefused) {
   }
 }
 
+// One table, one answer: every command refuses what one of them refuses, and finds
+// what one of them finds.
+TEST_F(Hostile, EveryCommandAnswersATableAlike) {
+  const std::string schema =
+      "CREATE TABLE zip_code (zip_code INTEGER, lattitude REAL, longitude REAL);"
+      "CREATE TABLE zip_code2016 (zip_code TEXT, lattitude REAL, longitude REAL);";
+  const std::string two =
+      "INSERT INTO zip_code2016 VALUES ('03053', 42.8681, -71.3998),"
+      "('92018', 33.1581, -117.3506);";
+  struct Case {
+    const char* name;
+    std::string sql;
+    std::string refusal;  // empty: the table is read, and the pair has its distance
+    // Whether `distance`, which reads only the rows of its two zip codes, meets it.
+    bool distance_sees = true;
+  } cases[] = {
+      {"more rows than any zip code table",
+       two + "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c WHERE x < 2000000)"
+             " INSERT INTO zip_code2016 SELECT 'x', 1, 1 FROM c;",
+       "it has more than 2000000 rows"},
+      {"a zip code far too long",
+       two + "INSERT INTO zip_code2016 VALUES (printf('%.*c', 300, '9'), 1, 1);",
+       "the zip_code of row 3 is 300 bytes long", false},
+      {"a coordinate far too long",
+       "INSERT INTO zip_code2016 VALUES ('03053', printf('4%.*c', 999, 'x'), 1);" + two,
+       "the lattitude of row 1 is 1000 bytes long"},
+      {"zip codes stored as BLOBs",
+       "INSERT INTO zip_code2016 VALUES (CAST('03053' AS BLOB), 42.8681, -71.3998),"
+       "(CAST('92018' AS BLOB), 33.1581, -117.3506);",
+       ""},
+  };
+  for (const Case& c : cases) {
+    const std::string db = dir_.file(std::string(c.name) + ".db");
+    make_sqlite(db, schema + c.sql);
+    auto call = [&](std::vector<std::string> args, std::string input = {}) {
+      args.insert(args.end(), {"--db", db});
+      return run_cli({std::move(args), std::move(input), Stdout::Capture, {}});
+    };
+    const Outcome distance = call({"distance", "03053", "92018"});
+    const Outcome run = call({"run"}, "03053\n92018\n");
+    const Outcome nearest = call({"nearest", "42.8", "-71.3"});
+    const Outcome info = call({"info"});
+    if (c.refusal.empty()) {
+      EXPECT_EQ(distance.status, 0) << c.name << distance.err;
+      EXPECT_EQ(distance.out, "Distance between 03053 and 92018 is 2555.89 miles\n") << c.name;
+      EXPECT_EQ(run.out, distance.out) << c.name;
+      EXPECT_EQ(run.status, 0) << c.name;
+      continue;
+    }
+    std::vector<const Outcome*> refused = {&run, &nearest};
+    if (c.distance_sees) refused.push_back(&distance);
+    for (const Outcome* r : refused) {
+      EXPECT_EQ(r->status, 2) << c.name << r->out;
+      EXPECT_NE(r->err.find(c.refusal), std::string::npos) << c.name << ": " << r->err;
+      EXPECT_EQ(r->err.find("could not be found"), std::string::npos) << c.name << r->err;
+    }
+    EXPECT_NE((info.out + info.err).find(c.refusal), std::string::npos) << c.name << info.out;
+  }
+}
+
+TEST_F(Hostile, NearestWithoutAnyPositionSaysSo) {
+  const std::string db = dir_.file("nowhere.db");
+  make_zip_db(db, {"3053, 0, 0"}, {"'03053', 0, 0", "'92018', NULL, -117.35", "'60628', 'x', 1"});
+  for (const char* table : {"2012", "2016"}) {
+    const Outcome r =
+        run_cli({{"nearest", "1", "1", "--database", table, "--db", db}, {}, Stdout::Capture, {}});
+    EXPECT_EQ(r.status, 1) << table;
+    EXPECT_EQ(r.out, "") << table;
+    EXPECT_NE(r.err.find("no zip code has a position"), std::string::npos) << r.err;
+  }
+}
+
 }  // namespace
 }  // namespace quorvane::test
