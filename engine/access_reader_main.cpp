@@ -9,6 +9,7 @@
 // failing to allocate) sends the error record too, and leaves no core file.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -91,11 +92,28 @@ void prepare_for_abort(const char* path, std::size_t memory_mb) {
   setrlimit(RLIMIT_CORE, &no_core);
 }
 
-// Standard output keeps the data alone; the library's writes go to standard error.
+// Standard output keeps the data alone. What the library writes there (its reports of
+// a damaged file: "offset ... is beyond EOF") goes to a file of its own instead, and
+// makes the table damaged, with the library's first line as the reason.
+int diagnostics_fd = -1;
+
 bool separate_data() {
   std::fflush(stdout);
   data_fd = ::fcntl(STDOUT_FILENO, F_DUPFD_CLOEXEC, 3);
-  return data_fd >= 0 && ::dup2(STDERR_FILENO, STDOUT_FILENO) >= 0;
+  diagnostics_fd = ::memfd_create("quorvane-access-diagnostics", MFD_CLOEXEC);
+  if (diagnostics_fd < 0) diagnostics_fd = ::fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 3);
+  return data_fd >= 0 && diagnostics_fd >= 0 && ::dup2(diagnostics_fd, STDOUT_FILENO) >= 0;
+}
+
+// The library's first line on standard output, or nothing.
+std::string library_complaint() {
+  std::fflush(stdout);
+  char text[512];
+  const ssize_t n = ::pread(diagnostics_fd, text, sizeof text, 0);
+  if (n <= 0) return {};
+  std::string line(text, static_cast<std::size_t>(n));
+  line = line.substr(0, line.find('\n'));
+  return line.empty() ? std::string("its reader reported a fault") : line;
 }
 
 void put_cell(const quorvane::Cell& c) {
@@ -160,6 +178,11 @@ int main(int argc, char** argv) {
     return 1;
   } catch (const std::exception& e) {
     put('X', e.what());
+    flush_out();
+    return 1;
+  }
+  if (const std::string complaint = library_complaint(); !complaint.empty()) {
+    put('X', std::string("The Access database ") + argv[1] + " is damaged: " + complaint);
     flush_out();
     return 1;
   }
