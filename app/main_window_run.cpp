@@ -156,6 +156,7 @@ void MainWindow::startRun() {
     return;
   }
   engine_.not_found_zips.clear();
+  engine_.unreadable_lookups = 0;
   results_->clear();
   pointer_.set(kPointerHourglass);
   {
@@ -167,7 +168,8 @@ void MainWindow::startRun() {
     if (!run.go()) return;
   }
   flushResults();
-  if (!trim_blanks(engine_.not_found_zips).empty()) {
+  // After "Cannot read the zip code database" no zip code is said to be missing from it.
+  if (!trim_blanks(engine_.not_found_zips).empty() && engine_.unreadable_lookups == 0) {
     trap.line(150, [&] {
       Prompt::instance().message(
           QStringLiteral("Latitude and longitude for zip codes: \r\n") +

@@ -1,5 +1,10 @@
 #include "cli/formats.h"
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
 #include "engine/text.h"
 #include "format/aligned_text.h"
 #include "format/csv.h"
@@ -52,11 +57,16 @@ class Lines : public Format {
   PlacedLines placed_;
 };
 
-// The widths of the aligned file need every line, so this format keeps them all until
-// the input ends.
+// The widths of the aligned file need every line before the first is written. Lines
+// are gathered in memory and, past a few megabytes, moved to a temporary file (one line
+// each), so that memory stays the same however long the input; the end reads them back
+// and pads them.
 class AlignedText : public Format {
  public:
   explicit AlignedText(const PlaceTable* places) : placed_(places) {}
+  ~AlignedText() override {
+    if (spill_) std::fclose(spill_);
+  }
   void block(ZipDistance& engine, std::span<const ZipPair> pairs, const CompareOptions& options,
              std::span<PairResult> results, Output&) override {
     const std::size_t first = ends_.size();
@@ -65,11 +75,17 @@ class AlignedText : public Format {
     else
       engine.compare(pairs, options, results, LineOutput{&lines_, '\0', &ends_});
     for (std::size_t i = first; i < ends_.size(); ++i) widen_column(width_, line(i));
+    if (lines_.size() >= kSpillBytes) spill();
   }
   void end(Output& out) override {
     std::string& text = out.text();
     append_aligned_cell(text, kResultsHeader, width_);
     end_aligned_line(text);
+    if (spill_) {
+      spill();
+      write_spilled(out);
+      return;
+    }
     for (std::size_t i = 0; i < ends_.size(); ++i) {
       append_aligned_cell(text, line(i), width_);
       end_aligned_line(text);
@@ -78,15 +94,57 @@ class AlignedText : public Format {
   }
 
  private:
+  static constexpr std::size_t kSpillBytes = std::size_t{8} << 20;
+
   std::string_view line(std::size_t i) const {
     const std::size_t from = i == 0 ? 0 : ends_[i - 1];
     return std::string_view(lines_).substr(from, ends_[i] - from);
   }
 
   PlacedLines placed_;
+  [[noreturn]] static void fail(const char* what) {
+    throw std::runtime_error(std::string("Cannot keep the lines of the aligned text in a ") +
+                             "temporary file: " + what);
+  }
+
+  // A result line holds no line feed: it is made of zip codes cut from list lines.
+  void spill() {
+    if (!spill_ && !(spill_ = std::tmpfile())) fail(std::strerror(errno));
+    for (std::size_t i = 0; i < ends_.size(); ++i) {
+      const std::string_view l = line(i);
+      if (std::fwrite(l.data(), 1, l.size(), spill_) != l.size() || std::fputc('\n', spill_) == EOF)
+        fail(std::strerror(errno));
+    }
+    lines_.clear();
+    ends_.clear();
+  }
+
+  void write_spilled(Output& out) {
+    if (std::fflush(spill_) != 0 || std::fseek(spill_, 0, SEEK_SET) != 0)
+      fail(std::strerror(errno));
+    std::string& text = out.text();
+    std::string pending;
+    char buffer[1 << 16];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, spill_)) > 0) {
+      std::string_view chunk(buffer, n);
+      for (std::size_t lf; (lf = chunk.find('\n')) != std::string_view::npos;) {
+        pending.append(chunk.substr(0, lf));
+        append_aligned_cell(text, pending, width_);
+        end_aligned_line(text);
+        out.maybe_flush();
+        pending.clear();
+        chunk.remove_prefix(lf + 1);
+      }
+      pending.append(chunk);
+    }
+    if (std::ferror(spill_)) fail(std::strerror(errno));
+  }
+
   std::string lines_;
   std::vector<std::size_t> ends_;
   std::size_t width_ = 0;
+  std::FILE* spill_ = nullptr;
 };
 
 class Csv : public Format {

@@ -9,6 +9,8 @@
 #include <cstring>
 
 #include "cli/common.h"
+#include "engine/error_trap.h"
+#include "engine/regular_file.h"
 
 namespace quorvane::cli {
 namespace {
@@ -31,19 +33,12 @@ bool cannot_read(const std::string& name, const std::string& why) {
 // Opens a named list without waiting on a FIFO, and keeps it only if it is a regular file.
 int open_list(const std::string& name) {
   if (is_stdin(name)) return STDIN_FILENO;
-  const int fd = ::open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) {
-    cannot_read(name, std::strerror(errno));
+  try {
+    return open_regular_file(name);
+  } catch (const RuntimeError& e) {
+    cannot_read(name, e.number() == 53 ? std::strerror(ENOENT) : e.what());
     return -1;
   }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    cannot_read(name, "it is not a regular file");
-    return -1;
-  }
-  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-  return fd;
 }
 
 bool read_one(const std::string& name, const ListReader::EntryFn& entry,
@@ -92,6 +87,8 @@ bool check_inputs(const std::vector<std::string>& files) {
       ok = cannot_read(name, std::strerror(errno));
     else if (!S_ISREG(st.st_mode))
       ok = cannot_read(name, "it is not a regular file");
+    else if (const std::string kind = irregular_kind(name); !kind.empty())
+      ok = cannot_read(name, "it is " + kind + ", not a regular file");
   }
   return ok;
 }

@@ -85,6 +85,10 @@ int nearest(const NearestSettings& s) {
   const CompareOptions& options = db.options();
   std::unique_ptr<PlaceTable> places;
   if (s.common.places && !(places = read_places(db.path(), "--places"))) return kError;
+  if (db.engine().store().index(options.use2016)->size() == 0) {
+    report("no zip code has a position");
+    return kSomeWithout;
+  }
   // No zip code text: the point is no zip code, so nothing is at 0 by its name.
   const ZipIndex& index = *db.engine().store().index(options.use2016);
   const auto found =

@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "engine/error_trap.h"
+#include "engine/read_limits.h"
 #include "engine/regular_file.h"
 #include "engine/zip_table.h"
 
@@ -29,17 +30,25 @@ std::string format_of(const std::string& path, std::string& error) {
   return {};
 }
 
-void count_row(void* ctx, const Cell&, const Cell&, const Cell&) {
-  ++*static_cast<std::uint64_t*>(ctx);
+struct Counting {
+  std::uint64_t& rows;
+  RowLimits limits;
+};
+
+void count_row(void* ctx, const Cell& key, const Cell& lat, const Cell& lon) {
+  auto* counting = static_cast<Counting*>(ctx);
+  counting->limits.check(key, lat, lon);
+  ++counting->rows;
 }
 
 void count_rows(const std::string& path, bool sqlite, const TableSpec& layout, TableInfo& t) {
   t.name = layout.table;
   try {
+    Counting counting{t.rows, RowLimits(layout)};
     if (sqlite)
-      read_sqlite_table(path, layout, count_row, &t.rows);
+      read_sqlite_table(path, layout, count_row, &counting);
     else
-      read_access_table(path, layout, count_row, &t.rows);
+      read_access_table(path, layout, count_row, &counting);
     t.readable = true;
   } catch (const std::exception& e) {
     t.rows = 0;

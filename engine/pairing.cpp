@@ -14,14 +14,20 @@ Pairing::Pairing(std::string decimal_separator, std::string group_separator)
       text_(new char[(2 * kBlock + 2) * kZipBytes]) {}
 
 void Pairing::set_reference(std::string_view entry) {
-  reference_ = zip_part(entry);
+  const EntryZip zip = entry_zip(entry);
+  reference_ = zip.zip;
+  reference_shifted_ = zip.shifted;
 }
 
 namespace {
 
 // The usual entry, five ASCII digits, passes the numeric test and is its own zip code.
-std::string_view zip_of(std::string_view entry) {
-  return five_digit_number(entry) >= 0 ? entry : zip_part(entry);
+EntryZip zip_of(std::string_view entry) {
+  return five_digit_number(entry) >= 0 ? EntryZip{entry, false} : entry_zip(entry);
+}
+
+std::uint8_t shift_bits(bool first, bool second) {
+  return static_cast<std::uint8_t>((first ? kFirstShifted : 0) | (second ? kSecondShifted : 0));
 }
 
 }  // namespace
@@ -44,10 +50,11 @@ std::string_view Pairing::keep(std::string_view zip) {
   return {at, zip.size()};
 }
 
-void Pairing::add(std::string_view first_entry, std::string_view second_zip) {
+void Pairing::add(std::string_view first_entry, EntryZip second) {
   if (stale_) restart();
-  const std::string_view first = keep(zip_of(first_entry));
-  pairs_[count_++] = {first, keep(second_zip)};
+  const EntryZip first = zip_of(first_entry);
+  const std::string_view first_zip = keep(first.zip);
+  pairs_[count_++] = {first_zip, keep(second.zip), shift_bits(first.shifted, second.shifted)};
 }
 
 void Pairing::take(std::string_view entry, std::optional<std::string_view> next) {
@@ -55,7 +62,7 @@ void Pairing::take(std::string_view entry, std::optional<std::string_view> next)
   if (mode_ == Mode::Consecutive) {
     if (next) add(entry, zip_of(*next));
   } else {
-    add(entry, reference_);
+    add(entry, EntryZip{reference_, reference_shifted_});
   }
 }
 
@@ -67,10 +74,13 @@ void Pairing::take_next(std::string_view entry) {
   const bool starts = starts_comparison(entry);
   if (!starts && !previous_starts_) return;  // no comparison needs this zip code
   if (stale_) restart();
-  const std::string_view zip = keep(zip_of(entry));
-  if (previous_starts_) pairs_[count_++] = {previous_, zip};
+  const EntryZip entry_zip = zip_of(entry);
+  const std::string_view zip = keep(entry_zip.zip);
+  if (previous_starts_)
+    pairs_[count_++] = {previous_, zip, shift_bits(previous_shifted_, entry_zip.shifted)};
   previous_ = zip;
   previous_starts_ = starts;
+  previous_shifted_ = entry_zip.shifted;
 }
 
 }  // namespace quorvane

@@ -54,15 +54,17 @@ class Pairing {
   static constexpr std::size_t kZipBytes = 5 * 4;
 
   std::string_view keep(std::string_view zip);
-  void add(std::string_view first_entry, std::string_view second_zip);
+  void add(std::string_view first_entry, EntryZip second);
   // After clear(): the block's texts start again, the previous zip code kept first.
   void restart();
 
   const std::string decimal_, group_;
   Mode mode_ = Mode::None;
-  std::string reference_;      // the reference's zip code
+  std::string reference_;  // the reference's zip code
+  bool reference_shifted_ = false;
   std::string_view previous_;  // take_next: the zip code of the entry before, in text_
   bool previous_starts_ = false;
+  bool previous_shifted_ = false;
   bool stale_ = false;
   std::unique_ptr<ZipPair[]> pairs_;
   // The block's zip codes, each kept once: a pair keeps at most two and shares one with

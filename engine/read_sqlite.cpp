@@ -235,8 +235,21 @@ std::unique_ptr<ZipTable> read_sqlite_rows(const std::string& path, bool use2016
     Database db(path);
     db.require_stored_table(layout.table);
     if (!key_compares_as_table(db.handle(), layout)) return nullptr;
-    auto table = std::make_unique<ZipTable>(layout.kind);
+    // Where the rows by key could differ from the whole table's, the whole table is read:
+    // too many rows to be a zip code table, or keys the query compares otherwise than
+    // the table in memory does (BLOBs; texts in a numeric column). Both questions go
+    // through the key's index where there is one.
     const std::string what = "Cannot read table " + layout.table;
+    const std::string from = " FROM " + quote_identifier(layout.table);
+    const std::string key = quote_identifier(layout.key_column);
+    db.prepare("SELECT 1" + from + " LIMIT 1 OFFSET " + std::to_string(kMaxTableRows), what);
+    if (db.step(what) == SQLITE_ROW) return nullptr;
+    db.prepare("SELECT 1" + from + " WHERE " + key +
+                   (layout.kind == KeyKind::Text ? " >= x''" : " >= ''") + " LIMIT 1",
+               what);
+    if (db.step(what) == SQLITE_ROW) return nullptr;
+    auto table = std::make_unique<ZipTable>(layout.kind);
+    RowLimits limits(layout);
     sqlite3_stmt* st = db.prepare("SELECT " + quote_identifier(layout.key_column) + ", " +
                                       quote_identifier(layout.lat_column) + ", " +
                                       quote_identifier(layout.lon_column) + " FROM " +
@@ -255,6 +268,7 @@ std::unique_ptr<ZipTable> read_sqlite_rows(const std::string& path, bool use2016
       }
       while (db.step(what) == SQLITE_ROW) {
         if (++rows > kMaxTableRows) return nullptr;
+        limits.check(cell_of(st, 0), cell_of(st, 1), cell_of(st, 2));
         table->add(cell_of(st, 0), cell_of(st, 1), cell_of(st, 2));
       }
     }

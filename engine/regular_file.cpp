@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -20,6 +21,44 @@ const char* kind_of(mode_t mode) {
   if (S_ISBLK(mode)) return "a block device";
   if (S_ISSOCK(mode)) return "a socket";
   return "no regular file";
+}
+
+// File systems whose files the kernel makes up as they are read: a read may block for
+// ever (/proc/kmsg), never end, or change the system (and consume what it reads).
+const char* pseudo_file_system(const struct statfs& fs) {
+  struct Known {
+    unsigned long magic;
+    const char* name;
+  };
+  static constexpr Known kKnown[] = {
+      {0x9fa0, "proc"},
+      {0x62656572, "sysfs"},
+      {0x64626720, "debugfs"},
+      {0x74726163, "tracefs"},
+      {0x73636673, "securityfs"},
+      {0x27e0eb, "cgroup"},
+      {0x63677270, "cgroup2"},
+      {0xcafe4a11, "bpf"},
+      {0x62656570, "configfs"},
+      {0x6165676C, "pstore"},
+      {0xde5e81e4, "efivarfs"},
+      {0x1cd1, "devpts"},
+      {0x42494e4d, "binfmt_misc"},
+      {0xf97cff8c, "selinuxfs"},
+      {0x43415d53, "smackfs"},
+      {0x6e736673, "nsfs"},
+      {0x19800202, "mqueue"},
+      {0x65735543, "fusectl"},
+  };
+  const auto magic = static_cast<unsigned long>(fs.f_type) & 0xffffffffUL;
+  for (const Known& k : kKnown)
+    if (k.magic == magic) return k.name;
+  return nullptr;
+}
+
+std::string pseudo_reason(const char* name) {
+  return std::string("it is a file of the kernel's ") + name +
+         " file system, made up as it is read, not a regular file";
 }
 
 std::string with(const std::string& context, const std::string& reason) {
@@ -49,6 +88,13 @@ int open_regular_file(const std::string& path, const std::string& context) {
     throw RuntimeError(
         75, with(context, std::string("it is ") + kind_of(st.st_mode) + ", not a regular file"));
   }
+  struct statfs fs {};
+  if (::fstatfs(fd, &fs) == 0) {
+    if (const char* name = pseudo_file_system(fs)) {
+      ::close(fd);
+      throw RuntimeError(75, with(context, pseudo_reason(name)));
+    }
+  }
   const int flags = ::fcntl(fd, F_GETFL);
   if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
   return fd;
@@ -61,7 +107,11 @@ RegularFile::~RegularFile() {
 std::string irregular_kind(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return {};
-  return kind_of(st.st_mode);
+  if (!S_ISREG(st.st_mode)) return kind_of(st.st_mode);
+  struct statfs fs {};
+  if (::statfs(path.c_str(), &fs) != 0) return {};
+  const char* name = pseudo_file_system(fs);
+  return name ? std::string("a file of the kernel's ") + name + " file system" : std::string();
 }
 
 }  // namespace quorvane

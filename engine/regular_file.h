@@ -8,7 +8,9 @@ namespace quorvane {
 
 // The file's descriptor, opened read-only and close-on-exec, blocking as usual. Throws
 // RuntimeError with the reason when it is missing, unreadable or anything but a regular
-// file ("it is a named pipe, not a regular file"); a non-empty `context` goes before the
+// file ("it is a named pipe, not a regular file"), a file of a file system the kernel
+// makes up as it is read (proc, sysfs, debugfs ...: a read of /proc/kmsg blocks for
+// ever) included; a non-empty `context` goes before the
 // reason ("Cannot read /tmp/list.txt: ...").
 int open_regular_file(const std::string& path, const std::string& context = {});
 
@@ -33,7 +35,8 @@ class RegularFile {
 };
 
 // What kind of thing stands at the path when it is no regular file ("a named pipe",
-// "a folder" ...); empty for a regular file or nothing at all.
+// "a folder", "a file of the kernel's proc file system" ...); empty for a regular file
+// or nothing at all.
 std::string irregular_kind(const std::string& path);
 
 }  // namespace quorvane

@@ -165,8 +165,9 @@ void ZipDistance::compare_block(std::span<const ZipPair> pairs, const CompareOpt
   for (std::size_t i = 0; i < pairs.size(); ++i) {
     const ZipPair& p = pairs[i];
     res[i] = PairResult{};
-    if (p.first == p.second) continue;  // the same text is 0 without a lookup
-    if (direct && rows1[i] != ZipTable::kNoRow && rows2[i] != ZipTable::kNoRow &&
+    // The same text is 0 without a lookup, unless one is a shifted cut.
+    if (p.first == p.second && !p.shifted) continue;
+    if (direct && !p.shifted && rows1[i] != ZipTable::kNoRow && rows2[i] != ZipTable::kNoRow &&
         table->point(rows1[i]).usable && table->point(rows2[i]).usable) {
       rows1[fast] = rows1[i];
       rows2[fast] = rows2[i];
@@ -200,6 +201,11 @@ void ZipDistance::compare_general(const ZipPair& p, const CompareOptions& option
   const ZipRow* rows[2] = {nullptr, nullptr};
   const std::string_view zips[2] = {p.first, p.second};
   for (int k = 0; k < 2; ++k) {
+    if (p.shifted & (k == 0 ? kFirstShifted : kSecondShifted)) {
+      r.status = PairStatus::NotInTable;
+      r.failed = static_cast<std::uint8_t>(k + 1);
+      return;
+    }
     Found f = find(zips[k], options.use2016);
     if (f.status == PairStatus::Distance) check_row(f, zips[k], lat[k], lon[k]);
     if (f.status != PairStatus::Distance) {

@@ -21,6 +21,19 @@ std::string_view trim_space(std::string_view s) {
 
 }  // namespace
 
+EntryZip entry_zip(std::string_view entry) {
+  EntryZip z{zip_part(entry)};
+  const std::string_view whole = trim_blanks(entry);
+  if (z.zip.size() == whole.size()) return z;  // not cut
+  // Digits cut from digits stay the zip code of the entry's first five ("123456").
+  if (z.zip.find_first_not_of("0123456789") == std::string_view::npos) return z;
+  const auto cut = parse_sql_number(trim_space(z.zip));
+  if (!cut) return z;  // no number: looked up, and refused, as it is
+  const auto number = parse_sql_number(trim_space(whole));
+  z.shifted = !number || *number != *cut;
+  return z;
+}
+
 void ZipDistance::add_not_found(std::string_view zip) {
   if (!trim_blanks(not_found_zips).empty()) not_found_zips += ", ";
   not_found_zips += zip;
@@ -71,6 +84,7 @@ ZipDistance::Found ZipDistance::find(std::string_view zip, bool use2016) {
           .fail(104, "Cannot read the zip code database " + store_.path() + ": " +
                          store_.error(use2016));
     add_not_found(zip);
+    ++unreadable_lookups;
     f.status = PairStatus::DatabaseUnreadable;
     return f;
   }

@@ -25,9 +25,32 @@ enum class PairStatus : std::uint8_t {
   NotAZip,             // the cell does not read as a zip code (see zip_clean.h)
 };
 
+// Bits of ZipPair::shifted: the zip code is the cut of a list entry that reads as
+// another number than the entry (see entry_zip), so it is looked up as no zip code.
+inline constexpr std::uint8_t kFirstShifted = 1, kSecondShifted = 2;
+
 struct ZipPair {
   std::string_view first, second;
+  std::uint8_t shifted = 0;
 };
+
+// The zip code of a list entry, as the run compares it: the entry's cut (zip_part),
+// marked `shifted` when a sign, a decimal point or an exponent within the cut makes it
+// read as another number than the whole entry ("+60628" cut to "+6062"). A shifted
+// cut is compared as a zip code that is not in the table.
+struct EntryZip {
+  std::string_view zip;
+  bool shifted = false;
+};
+EntryZip entry_zip(std::string_view entry);
+
+// The comparison of two list entries (the second may be the reference text).
+inline ZipPair entry_pair(std::string_view entry1, std::string_view entry2) {
+  const EntryZip a = entry_zip(entry1), b = entry_zip(entry2);
+  return {a.zip, b.zip,
+          static_cast<std::uint8_t>((a.shifted ? kFirstShifted : 0) |
+                                    (b.shifted ? kSecondShifted : 0))};
+}
 
 struct PairResult {
   double distance = 0;  // in the chosen units; meaningful when status is Distance
@@ -51,6 +74,8 @@ class ZipDistance {
   // The zip codes whose lookup found zero coordinates (or could not read the
   // database), joined by ", ", duplicates kept. Only the run empties it.
   std::string not_found_zips;
+  // The lookups made against a table that could not be read; only the run empties it.
+  std::size_t unreadable_lookups = 0;
 
   void set_decimal_separator(std::string sep) { decimal_separator_ = std::move(sep); }
   const std::string& decimal_separator() const { return decimal_separator_; }

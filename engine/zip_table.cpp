@@ -7,6 +7,7 @@
 
 #include "engine/distance.h"
 #include "engine/error_trap.h"
+#include "engine/read_limits.h"
 #include "engine/regular_file.h"
 #include "engine/text.h"
 
@@ -200,8 +201,15 @@ std::int32_t ZipTable::row_of_text(std::string_view key) const {
 
 namespace {
 
+struct Loading {
+  ZipTable& table;
+  RowLimits limits;
+};
+
 void add_row(void* ctx, const Cell& key, const Cell& lat, const Cell& lon) {
-  static_cast<ZipTable*>(ctx)->add(key, lat, lon);
+  auto* loading = static_cast<Loading*>(ctx);
+  loading->limits.check(key, lat, lon);
+  loading->table.add(key, lat, lon);
 }
 
 }  // namespace
@@ -212,11 +220,12 @@ std::unique_ptr<ZipTable> load_table(const std::string& path, const TableSpec& l
   if (::pread(file.fd(), header, sizeof header, 0) < 0)
     throw RuntimeError(75, "Cannot read the database " + path);
   auto table = std::make_unique<ZipTable>(layout.kind);
+  Loading loading{*table, RowLimits(layout)};
   if (std::memcmp(header, "SQLite format 3", 16) == 0) {
-    read_sqlite_table(path, layout, add_row, table.get());
+    read_sqlite_table(path, layout, add_row, &loading);
   } else if (std::memcmp(header + 4, "Standard Jet DB", 15) == 0 ||
              std::memcmp(header + 4, "Standard ACE DB", 15) == 0) {
-    read_access_table(path, layout, add_row, table.get());
+    read_access_table(path, layout, add_row, &loading);
   } else {
     throw RuntimeError(3343, "Unrecognized database format");
   }

@@ -1,5 +1,6 @@
 #include "output/text_export.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -139,13 +140,20 @@ QString system_reason(int error) {
 }
 
 // The results file being written. Normally a temporary file beside the target, which
-// replaces it only once complete. Where no file can be made beside it (a folder the
-// user may not write to) an existing file is rewritten in place instead; its new bytes
-// are gathered in memory and written only at commit, so that an export that fails or
-// is abandoned before then still leaves the file as it was.
+// replaces it only once complete and takes over the old file's mode and owner. The
+// file is rewritten in place instead where that cannot be done: no file can be made
+// beside it (a folder the user may not write to), it has other names (hard links) that
+// must see the new content, or its owner cannot be kept. Its new bytes are then
+// gathered in memory and written only at commit, into space reserved beforehand, so
+// that an export that fails or is abandoned before then leaves the file as it was.
 class ResultFile {
  public:
-  explicit ResultFile(const QString& path) : path_(path), atomic_(path), direct_(path) {}
+  explicit ResultFile(const QString& path) : path_(path), atomic_(path) {}
+  ~ResultFile() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  ResultFile(const ResultFile&) = delete;
+  ResultFile& operator=(const ResultFile&) = delete;
 
   bool open(QString* error) {
     const QFileInfo info(path_);
@@ -153,16 +161,34 @@ class ResultFile {
       *error = QStringLiteral("it is %1").arg(kind_of_special(path_));
       return false;
     }
-    atomic_.setDirectWriteFallback(false);
-    if (atomic_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return true;
-    *error = atomic_.errorString();
-    // Appending opens the file for writing without cutting it yet.
-    if (info.exists() && direct_.open(QIODevice::WriteOnly | QIODevice::Append)) {
-      spool_.open(QIODevice::WriteOnly);
-      in_place_ = true;
-      return true;
+    const QByteArray name = QFile::encodeName(path_);
+    struct stat st {};
+    const bool exists = ::stat(name.constData(), &st) == 0;
+    // A file its owner marked read-only is not replaced: a write to it would fail.
+    if (exists && ((st.st_mode & 0222) == 0 || ::access(name.constData(), W_OK) != 0)) {
+      *error = system_reason((st.st_mode & 0222) == 0 ? EACCES : errno);
+      return false;
     }
-    return false;
+    if (!exists || st.st_nlink <= 1) {
+      atomic_.setDirectWriteFallback(false);
+      if (atomic_.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        if (!exists || keeps_mode_and_owner(atomic_.handle(), st)) return true;
+        atomic_.cancelWriting();  // the temporary file goes with the object
+      }
+      *error = atomic_.errorString();
+    }
+    if (!exists) return false;
+    // Opened for reading too where it may be, so that the space can be reserved even
+    // where the file system has no call of its own for it.
+    fd_ = ::open(name.constData(), O_RDWR | O_CLOEXEC | O_NOCTTY);
+    if (fd_ < 0) fd_ = ::open(name.constData(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd_ < 0) {
+      *error = system_reason(errno);
+      return false;
+    }
+    spool_.open(QIODevice::WriteOnly);
+    in_place_ = true;
+    return true;
   }
 
   QIODevice& device() { return in_place_ ? static_cast<QIODevice&>(spool_) : atomic_; }
@@ -174,6 +200,15 @@ class ResultFile {
   bool commit(QString* error) { return in_place_ ? rewrite_in_place(error) : replace(error); }
 
  private:
+  static bool keeps_mode_and_owner(int fd, const struct stat& old) {
+    struct stat now {};
+    if (::fstat(fd, &now) != 0) return false;
+    if ((now.st_uid != old.st_uid || now.st_gid != old.st_gid) &&
+        ::fchown(fd, old.st_uid, old.st_gid) != 0)
+      return false;
+    return ::fchmod(fd, old.st_mode & 07777) == 0;
+  }
+
   bool replace(QString* error) {
     // Qt does not report a failed sync, where a full disk may show only now.
     if (::fsync(atomic_.handle()) != 0) {
@@ -187,28 +222,39 @@ class ResultFile {
 
   bool rewrite_in_place(QString* error) {
     const QByteArray& bytes = spool_.data();
-    bool ok = direct_.resize(0);
-    for (qsizetype at = 0; ok && at < bytes.size();) {
-      const qint64 n = direct_.write(bytes.constData() + at, bytes.size() - at);
-      ok = n > 0;
-      at += n;
-    }
-    ok = ok && direct_.flush();
-    if (!ok) {
-      *error = direct_.errorString();
-      return false;
-    }
-    if (::fsync(direct_.handle()) != 0) {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
       *error = system_reason(errno);
       return false;
     }
-    direct_.close();
+    // The space first: where it is refused, nothing of the old content is touched yet.
+    const off_t size = std::max<off_t>(st.st_size, static_cast<off_t>(bytes.size()));
+    if (size > 0) {
+      if (const int rc = ::posix_fallocate(fd_, 0, size); rc != 0) {
+        *error = system_reason(rc);
+        return false;
+      }
+    }
+    for (qsizetype at = 0; at < bytes.size();) {
+      const ssize_t n =
+          ::pwrite(fd_, bytes.constData() + at, static_cast<std::size_t>(bytes.size() - at), at);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        *error = system_reason(n < 0 ? errno : ENOSPC);
+        return false;
+      }
+      at += n;
+    }
+    if (::ftruncate(fd_, bytes.size()) != 0 || ::fsync(fd_) != 0) {
+      *error = system_reason(errno);
+      return false;
+    }
     return true;
   }
 
   QString path_;
   QSaveFile atomic_;
-  QFile direct_;
+  int fd_ = -1;
   QBuffer spool_;
   bool in_place_ = false;
 };

@@ -139,5 +139,35 @@ TEST_F(Cli, MemoryStaysTheSameHoweverLongTheInput) {
   EXPECT_LT(long_run, short_run + 4096) << short_run << " KB, then " << long_run << " KB";
 }
 
+// The aligned text waits for its widths in a temporary file, not in memory: the same
+// bytes as the lines padded, and the same memory however long the input.
+TEST_F(Cli, AlignedTextOfAnyLengthInBoundedMemory) {
+  std::string input;
+  for (int i = 0; i < 300'000; ++i) input += i % 3 ? "03053\n" : i % 2 ? "99999\n" : "92018\n";
+  const Outcome lines = cli({"run"}, input);
+  const Outcome text = cli({"run", "--format", "text"}, input);
+  std::size_t width = 7;
+  for (std::size_t at = 0, lf; (lf = lines.out.find('\n', at)) != std::string::npos; at = lf + 1)
+    width = std::max(width, lf - at);
+  std::string expected = "Results" + std::string(width - 7, ' ') + "\t\r\n";
+  for (std::size_t at = 0, lf; (lf = lines.out.find('\n', at)) != std::string::npos; at = lf + 1)
+    expected += lines.out.substr(at, lf - at) + std::string(width - (lf - at), ' ') + "\t\r\n";
+  EXPECT_EQ(text.out.size(), expected.size());
+  EXPECT_TRUE(text.out == expected);
+  EXPECT_EQ(text.status, lines.status);
+#if !defined(__SANITIZE_ADDRESS__)
+  auto peak = [](long lines) {
+    return run_cli({{"run", "--format", "text", "--db", db()},
+                    "03053\r\n92018\r\n",
+                    Stdout::Discard,
+                    {},
+                    lines / 2})
+        .peak_kb;
+  };
+  const long short_run = peak(100'000), long_run = peak(2'000'000);
+  EXPECT_LT(long_run, short_run + 16384) << short_run << " KB, then " << long_run << " KB";
+#endif
+}
+
 }  // namespace
 }  // namespace quorvane::test

@@ -1,6 +1,7 @@
 // The Access path on real Jet 3, Jet 4 and ACE files. They hold no zip code tables,
 // so the tests read tables they do have, by the same rules the zip tables follow.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <iterator>
 #include <random>
 
+#include "engine/access_stream.h"
 #include "engine/zip_distance.h"
 #include "tests/support/test_db.h"
 
@@ -108,6 +110,47 @@ TEST_F(AccessFiles, AnAccessFileWithoutZipTablesIsReportedOnce) {
 }
 
 const TableSpec kProducts{"Products", "ProductID", "UnitPrice", "UnitsInStock", KeyKind::Number};
+
+// The reader's standard output holds its records alone, whatever the library says
+// about a damaged file: a reader that ended well wrote a whole table.
+TEST_F(AccessFiles, TheReadersOutputIsDataAlone) {
+  test::TempDir dir;
+  const std::string copy = dir.file("damaged.mdb");
+  for (unsigned seed = 1; seed <= 12; ++seed) {
+    std::filesystem::remove(copy);
+    std::filesystem::copy_file(access_file("nwind.mdb"), copy);
+    {
+      std::fstream f(copy, std::ios::in | std::ios::out | std::ios::binary);
+      const auto size = static_cast<long long>(std::filesystem::file_size(copy));
+      std::mt19937 rng(seed);
+      for (int i = 0; i < 200; ++i) {
+        f.seekp(4096 + static_cast<long long>(rng() % static_cast<unsigned>(size - 4096)));
+        f.put(static_cast<char>(rng()));
+      }
+    }
+    const std::string command = "cd '" + dir.path() + "' && ulimit -c unlimited 2>/dev/null; '" +
+                                access_reader_path() + "' '" + copy +
+                                "' Products ProductID ProductName UnitPrice 2>/dev/null";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string data;
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) data.append(buf, n);
+    const int status = pclose(pipe);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) {
+      std::size_t rows = 0;
+      EXPECT_NO_THROW(parse_access_stream(
+          data, true, copy, "Products",
+          [](void* n, const Cell&, const Cell&, const Cell&) { ++*static_cast<std::size_t*>(n); },
+          &rows))
+          << "seed " << seed;
+    } else {
+      EXPECT_TRUE(WIFEXITED(status)) << "seed " << seed << ": the reader died of a signal";
+      EXPECT_EQ(data.find('X') == std::string::npos, false) << "seed " << seed;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("core"))) << "seed " << seed;
+  }
+}
 
 TEST_F(AccessFiles, DamagedFilesAreErrorsNeverHangsOrCrashes) {
   struct Damage {

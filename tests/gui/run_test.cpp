@@ -191,13 +191,9 @@ TEST_F(RunTest, MissingDatabaseIsReportedOncePerRun) {
   start();
   for (int i = 0; i < 200; ++i) form().zipList().append(i % 2 ? "03053" : "92018");
   form().zipList().flush();
+  // No zip code is then said to be missing from a database that could not be read.
   prompt.expectErrorReport("Cannot read the zip code database " + programFile("dbZips.mdb"));
-  QString summary = "Latitude and longitude for zip codes: \r\n";
-  for (int i = 0; i < 199; ++i) summary += QString(i ? ", " : "") + (i % 2 ? "03053" : "92018");
-  summary +=
-      "\r\ncould not be found in the database. \r\nPlease use another location that is "
-      "close to your desired location.";
-  prompt.expectMessage(summary).expectMessage("Done.");
+  prompt.expectMessage("Done.");
   run();
   EXPECT_EQ(results().size(), 199u);
 }
