@@ -12,13 +12,6 @@ namespace {
 constexpr std::string_view kModule = "modZipDistance";
 enum ReportKind : unsigned { kUnreadable, kRejected };
 
-// Blank space is legal around a number in a statement.
-std::string_view trim_space(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 }  // namespace
 
 void ZipDistance::add_not_found(std::string_view zip) {
@@ -90,7 +83,7 @@ ZipDistance::Found ZipDistance::find_general(const ZipTable& table, std::string_
   if (use2016) {
     f.row = table.row_of_text(zip);
   } else {
-    auto number = parse_sql_number(trim_space(zip));
+    auto number = parse_sql_number(trim_number_space(zip));
     if (!number) {
       if (store_.take_report_slot(kRejected, use2016))
         Trap(kModule, "get_zip_point")
