@@ -157,7 +157,7 @@ void MainWindow::startRun() {
   }
   engine_.not_found_zips.clear();
   results_->clear();
-  pointer_.set(kPointerHourglass);
+  pointer_.set(PointerShape::Hourglass);
   {
     // The database is checked and read once per run; failures counted over the run
     // are reported when it ends, before the not-found list.
@@ -176,7 +176,7 @@ void MainWindow::startRun() {
                          "Please use another location that is close to your desired location."));
     });
   }
-  pointer_.set(kPointerArrow);
+  pointer_.set(PointerShape::Arrow);
   progress_->setProgressValue(0);
   progress_->setProgressText(kProgressIdleText);
   trap.line(160, [] { Prompt::instance().message(QStringLiteral("Done.")); });
