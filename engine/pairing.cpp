@@ -39,7 +39,10 @@ void Pairing::restart() {
 
 std::string_view Pairing::keep(std::string_view zip) {
   char* at = text_.get() + used_;
-  std::memcpy(at, zip.data(), zip.size());  // zip_part: at most kZipBytes
+  if (zip.size() == 5)
+    std::memcpy(at, zip.data(), 5);  // the usual zip code: a copy the compiler inlines
+  else
+    std::memcpy(at, zip.data(), zip.size());  // zip_part: at most kZipBytes
   used_ += zip.size();
   return {at, zip.size()};
 }
@@ -50,10 +53,24 @@ void Pairing::add(std::string_view first_entry, std::string_view second_zip) {
   pairs_[count_++] = {first, keep(second_zip)};
 }
 
+void Pairing::add_with_next(std::string_view entry, std::string_view next) {
+  if (stale_) {
+    restart();
+    kept_next_ = {};
+  }
+  // The entry was the last pair's second, already kept: in consecutive mode most are.
+  const std::string_view first =
+      entry.data() == kept_next_.data() && entry.size() == kept_next_.size() ? kept_zip_
+                                                                             : keep(zip_of(entry));
+  kept_next_ = next;
+  kept_zip_ = keep(zip_of(next));
+  pairs_[count_++] = {first, kept_zip_};
+}
+
 void Pairing::take(std::string_view entry, std::optional<std::string_view> next) {
   if (mode_ == Mode::None || !starts_comparison(entry)) return;
   if (mode_ == Mode::Consecutive) {
-    if (next) add(entry, zip_of(*next));
+    if (next) add_with_next(entry, *next);
   } else {
     add(entry, reference_);
   }

@@ -8,18 +8,26 @@
 namespace quorvane {
 
 void append_distance_text(std::string& out, double miles, std::string_view sep) {
-  const std::size_t start = out.size();
-  out.resize(start + kShortDistanceRoom + sep.size());
-  if (char* end = put_short_distance(out.data() + start, miles, sep)) {
-    out.resize(static_cast<std::size_t>(end - out.data()));
-    return;
+  char buf[kShortDistanceRoom + 8];
+  if (sep.size() <= 8) {  // every decimal separator there is
+    if (const char* end = put_short_distance(buf, miles, sep)) {
+      out.append(buf, static_cast<std::size_t>(end - buf));
+      return;
+    }
+  } else {
+    const std::size_t start = out.size();
+    out.resize(start + kShortDistanceRoom + sep.size());
+    if (char* end = put_short_distance(out.data() + start, miles, sep)) {
+      out.resize(static_cast<std::size_t>(end - out.data()));
+      return;
+    }
+    out.resize(start);
   }
-  out.resize(start);
   // Beyond 2^53 hundredths (or not a number): round the value itself. The largest
   // double has 309 digits.
-  char buf[400];
-  auto r = std::to_chars(buf, buf + sizeof buf, miles, std::chars_format::fixed, 2);
-  std::string_view t(buf, static_cast<std::size_t>(r.ptr - buf));
+  char large[400];
+  auto r = std::to_chars(large, large + sizeof large, miles, std::chars_format::fixed, 2);
+  std::string_view t(large, static_cast<std::size_t>(r.ptr - large));
   const auto point = t.find('.');
   if (point == std::string_view::npos) {
     out.append(t);  // inf or nan
