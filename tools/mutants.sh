@@ -32,6 +32,7 @@ restore() {
   current=
 }
 trap 'restore; rm -rf "$saved"' EXIT
+trap 'exit 1' INT TERM
 
 killed=0 survived=0
 for m in "${mutants[@]}"; do
