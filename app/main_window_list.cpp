@@ -57,7 +57,7 @@ void MainWindow::loadZipCodesFromFile() {
         QStringLiteral("Load List(s) - Hold Ctrl to select multiple list files"), kTextFileFilter);
   });
   if (chosen.isEmpty()) return;
-  pointer_.set(kPointerHourglass);
+  pointer_.set(PointerShape::Hourglass);
   if (chosen.size() == 1) {
     trap.line(110, [&] { loadListFile(chosen.first()); });
   } else {
@@ -65,7 +65,7 @@ void MainWindow::loadZipCodesFromFile() {
     // holding a backslash would name another file.
     for (const QString& path : chosen) trap.line(116, [&] { loadListFile(path); });
   }
-  pointer_.set(kPointerArrow);
+  pointer_.set(PointerShape::Arrow);
 }
 
 void MainWindow::loadListFile(const QString& path) {

@@ -19,12 +19,12 @@ void MainWindow::saveResultsAsText() {
   trap.line(104,
             [&] { path = Prompt::instance().saveFile(QStringLiteral("Save"), kTextFileFilter); });
   if (path.isEmpty()) return;
-  pointer_.set(kPointerHourglass);
+  pointer_.set(PointerShape::Hourglass);
   trap.line(110, [&] {
     Yielder yield;
     save_aligned_text(*results_, path, progress_, yield);
   });
-  pointer_.set(kPointerArrow);
+  pointer_.set(PointerShape::Arrow);
 }
 
 bool MainWindow::spreadsheetProgramInstalled() {
@@ -59,7 +59,7 @@ void MainWindow::openResultsAsWorkbook() {
             .arg(kSheetRows - 1));
     return;
   }
-  pointer_.set(kPointerHourglass);
+  pointer_.set(PointerShape::Hourglass);
   std::unique_ptr<Spreadsheet> sheet;
   QString error;
   bool ok = false;
@@ -87,7 +87,7 @@ void MainWindow::openResultsAsWorkbook() {
       if (!sheet->show(&error)) throw RuntimeError(1004, error.toStdString());
     });
   }
-  pointer_.set(kPointerArrow);
+  pointer_.set(PointerShape::Arrow);
 }
 
 void MainWindow::copyResultsToClipboard() {

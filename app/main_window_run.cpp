@@ -158,7 +158,7 @@ void MainWindow::startRun() {
   engine_.not_found_zips.clear();
   engine_.unreadable_lookups = 0;
   results_->clear();
-  pointer_.set(kPointerHourglass);
+  pointer_.set(PointerShape::Hourglass);
   {
     // The database is checked and read once per run; failures counted over the run
     // are reported when it ends, before the not-found list.
@@ -178,7 +178,7 @@ void MainWindow::startRun() {
                          "Please use another location that is close to your desired location."));
     });
   }
-  pointer_.set(kPointerArrow);
+  pointer_.set(PointerShape::Arrow);
   progress_->setProgressValue(0);
   progress_->setProgressText(kProgressIdleText);
   trap.line(160, [] { Prompt::instance().message(QStringLiteral("Done.")); });

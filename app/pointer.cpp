@@ -13,17 +13,17 @@
 
 namespace quorvane {
 
-void WindowPointer::set(int value) {
-  value_ = value;
+void WindowPointer::set(PointerShape shape) {
+  shape_ = shape;
   if (!window_) return;
-  switch (value) {
-    case kPointerHourglass:
+  switch (shape) {
+    case PointerShape::Hourglass:
       window_->setCursor(Qt::WaitCursor);
       break;
-    case kPointerHand:
+    case PointerShape::Hand:
       window_->setCursor(hand_ ? *hand_ : QCursor(Qt::PointingHandCursor));
       break;
-    default:
+    case PointerShape::Arrow:
       window_->unsetCursor();
   }
 }
@@ -67,17 +67,17 @@ constexpr char kRole[] = "quorvanePointerRole";
 }
 
 void PointerFeedback::addButton(QWidget* button) {
-  button->setProperty(kRole, kPointerHand);
+  button->setProperty(kRole, static_cast<int>(PointerShape::Hand));
   button->setMouseTracking(true);
   button->installEventFilter(this);
 }
 
 void PointerFeedback::addSurface(QWidget* surface) {
-  surface->setProperty(kRole, kPointerArrow);
+  surface->setProperty(kRole, static_cast<int>(PointerShape::Arrow));
   surface->setMouseTracking(true);
   surface->installEventFilter(this);
   if (auto* area = qobject_cast<QAbstractScrollArea*>(surface)) {
-    area->viewport()->setProperty(kRole, kPointerArrow);
+    area->viewport()->setProperty(kRole, static_cast<int>(PointerShape::Arrow));
     area->viewport()->setMouseTracking(true);
     area->viewport()->installEventFilter(this);
   }
@@ -98,9 +98,10 @@ bool PointerFeedback::eventFilter(QObject* watched, QEvent* event) {
   const auto* surface = qobject_cast<QWidget*>(watched);
   const QPoint at = static_cast<QSinglePointEvent*>(event)->position().toPoint();
   if (surface && surface->childAt(at)) return false;
-  if (!pointer_.busy()) pointer_.set(role.toInt());
+  const auto shape = static_cast<PointerShape>(role.toInt());
+  if (!pointer_.busy()) pointer_.set(shape);
   // A move over a button must not travel on to the window, which would set the arrow.
-  return role.toInt() == kPointerHand && t == QEvent::MouseMove &&
+  return shape == PointerShape::Hand && t == QEvent::MouseMove &&
          static_cast<QMouseEvent*>(event)->buttons() == Qt::NoButton;
 }
 

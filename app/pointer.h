@@ -1,22 +1,23 @@
 #pragma once
-// The window's mouse pointer as one window-wide value: 0 the arrow, 11 the hourglass
-// (the busy sign that some commands honour), 99 the hand over the push buttons.
+// The window's mouse pointer as one window-wide shape: the arrow, the hourglass (the
+// busy sign that some commands honour), or the hand over the push buttons.
 #include <QCursor>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
+#include <cstdint>
 #include <optional>
 
 namespace quorvane {
 
-enum PointerValue { kPointerArrow = 0, kPointerHourglass = 11, kPointerHand = 99 };
+enum class PointerShape : std::uint8_t { Arrow, Hourglass, Hand };
 
 class WindowPointer {
  public:
   explicit WindowPointer(QWidget* window) : window_(window) {}
-  int value() const { return value_; }
-  bool busy() const { return value_ == kPointerHourglass; }
-  void set(int value);
+  PointerShape shape() const { return shape_; }
+  bool busy() const { return shape_ == PointerShape::Hourglass; }
+  void set(PointerShape shape);
   // Loads the hand image from a cursor file with Qt's image readers; false when the
   // file holds no readable image. Throws RuntimeError when the file is no regular file
   // or cannot be opened.
@@ -26,7 +27,7 @@ class WindowPointer {
 
  private:
   QPointer<QWidget> window_;
-  int value_ = kPointerArrow;
+  PointerShape shape_ = PointerShape::Arrow;
   std::optional<QCursor> hand_;
 };
 

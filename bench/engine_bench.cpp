@@ -1,7 +1,7 @@
 // Comparisons per second of the engine's batch call, sentence lines included, on
 // 1,000,000 random pairs of the 2012 table, 1,000,000 random pairs of the 2016 table and
 // a consecutive run over the 2016 table, against opening, querying and closing the
-// database for every lookup (the way the original store worked) for scale.
+// database for every lookup, the slowest way to answer, for scale.
 //
 //   engine_bench [--db FILE] [--pairs FILE [--database 2012|2016]] [--no-baseline]
 //
@@ -126,7 +126,7 @@ double best_of(quorvane::ZipDistance& engine, const Workload& w, bool use2016, i
   return best;
 }
 
-// One lookup as the original store made it: open, query, close.
+// One lookup with nothing kept between lookups: open, query, close.
 bool query_point(const char* db_path, const std::string& zip, double& lat, double& lon) {
   sqlite3* db = nullptr;
   if (sqlite3_open_v2(db_path, &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) return false;

@@ -1,7 +1,8 @@
 #pragma once
 // Great-circle distance by the spherical law of cosines, in statute miles.
-// The three approximations of pi below fix the digits of every result the 2012-era
-// tables were published with; do not replace them by a full-precision constant.
+// The three values of pi below fix the digits of every distance this program prints:
+// the published distances were computed with them, so a full-precision constant would
+// change the last digit of some answers.
 
 namespace quorvane {
 

@@ -13,8 +13,9 @@ namespace quorvane {
 inline constexpr std::string_view kProjectId = "Brisholt2021/08/31";
 inline constexpr std::string_view kSupportEmail = "support@kelvarin.example";
 
-// A run-time error as the trap reports it; `number` follows the classic error codes
-// (5 invalid procedure call, 6 overflow, 13 type mismatch, 53 file not found ...).
+// A run-time error as the trap reports it; `number` is the error's code in the
+// "Application Error" box (5 invalid procedure call, 6 overflow, 13 type mismatch,
+// 53 file not found ...).
 class RuntimeError : public std::runtime_error {
  public:
   RuntimeError(int number, const std::string& description)
@@ -59,8 +60,8 @@ class Trap {
     }
   }
 
-  // The test of a conditional. A failing test is reported and, as the classic
-  // "resume next" does, execution goes on inside the branch: the result is true.
+  // The test of a conditional. A failing test is reported and execution goes on
+  // inside the branch, as after any reported failure: the result is true.
   template <class F>
   bool test(int number, F&& condition) {
     line_ = number;

@@ -45,7 +45,10 @@ void Pairing::restart() {
 
 std::string_view Pairing::keep(std::string_view zip) {
   char* at = text_.get() + used_;
-  std::memcpy(at, zip.data(), zip.size());  // zip_part: at most kZipBytes
+  if (zip.size() == 5)
+    std::memcpy(at, zip.data(), 5);  // the usual zip code: a copy the compiler inlines
+  else
+    std::memcpy(at, zip.data(), zip.size());  // zip_part: at most kZipBytes
   used_ += zip.size();
   return {at, zip.size()};
 }
@@ -57,10 +60,28 @@ void Pairing::add(std::string_view first_entry, EntryZip second) {
   pairs_[count_++] = {first_zip, keep(second.zip), shift_bits(first.shifted, second.shifted)};
 }
 
+void Pairing::add_with_next(std::string_view entry, std::string_view next) {
+  if (stale_) {
+    restart();
+    kept_next_ = {};
+  }
+  // The entry was the last pair's second, already kept: in consecutive mode most are.
+  EntryZip first{kept_zip_, kept_shifted_};
+  if (entry.data() != kept_next_.data() || entry.size() != kept_next_.size()) {
+    first = zip_of(entry);
+    first.zip = keep(first.zip);
+  }
+  const EntryZip second = zip_of(next);
+  kept_next_ = next;
+  kept_zip_ = keep(second.zip);
+  kept_shifted_ = second.shifted;
+  pairs_[count_++] = {first.zip, kept_zip_, shift_bits(first.shifted, second.shifted)};
+}
+
 void Pairing::take(std::string_view entry, std::optional<std::string_view> next) {
   if (mode_ == Mode::None || !starts_comparison(entry)) return;
   if (mode_ == Mode::Consecutive) {
-    if (next) add(entry, zip_of(*next));
+    if (next) add_with_next(entry, *next);
   } else {
     add(entry, EntryZip{reference_, reference_shifted_});
   }

@@ -55,6 +55,9 @@ class Pairing {
 
   std::string_view keep(std::string_view zip);
   void add(std::string_view first_entry, EntryZip second);
+  // take's consecutive pair: the entry's zip code is reused when it was kept as the
+  // second of the pair before (the same text of the same list, within one block).
+  void add_with_next(std::string_view entry, std::string_view next);
   // After clear(): the block's texts start again, the previous zip code kept first.
   void restart();
 
@@ -66,6 +69,8 @@ class Pairing {
   bool previous_starts_ = false;
   bool previous_shifted_ = false;
   bool stale_ = false;
+  std::string_view kept_next_, kept_zip_;  // take: the last pair's second entry, kept
+  bool kept_shifted_ = false;
   std::unique_ptr<ZipPair[]> pairs_;
   // The block's zip codes, each kept once: a pair keeps at most two and shares one with
   // the pair before it; with the previous zip code kept again after clear(),

@@ -217,13 +217,6 @@ bool key_compares_as_table(sqlite3* db, const TableSpec& layout) {
                                       : a != Affinity::Text && a != Affinity::Blob;
 }
 
-// Blank space around a number is allowed in a statement; the table's lookup may trim it.
-std::string_view trim_space(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 }  // namespace
 
 std::unique_ptr<ZipTable> read_sqlite_rows(const std::string& path, bool use2016,
@@ -262,7 +255,7 @@ std::unique_ptr<ZipTable> read_sqlite_rows(const std::string& path, bool use2016
       if (use2016) {
         sqlite3_bind_text(st, 1, zip.data(), static_cast<int>(zip.size()), SQLITE_STATIC);
       } else {
-        const auto number = parse_sql_number(trim_space(zip));
+        const auto number = parse_sql_number(trim_number_space(zip));
         if (!number) continue;  // finds no row in the table either
         sqlite3_bind_double(st, 1, *number);
       }

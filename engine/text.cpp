@@ -8,40 +8,36 @@
 namespace quorvane {
 
 void append_distance_text(std::string& out, double miles, std::string_view sep) {
-  // nearbyint rounds half to even in the default rounding mode.
-  const double h = std::nearbyint(miles * 100.0);
-  if (!(std::fabs(h) < 0x1p53)) {
-    // Beyond 2^53 hundredths the product above is no longer exact: round the value
-    // itself. The largest double has 309 digits.
-    char buf[400];
-    auto r = std::to_chars(buf, buf + sizeof buf, miles, std::chars_format::fixed, 2);
-    std::string_view t(buf, static_cast<std::size_t>(r.ptr - buf));
-    const auto point = t.find('.');
-    if (point != std::string_view::npos) {
-      while (t.back() == '0') t.remove_suffix(1);
-      out.append(t.substr(0, point));
-      if (t.size() > point + 1) {
-        out += sep;
-        out.append(t.substr(point + 1));
-      }
+  char buf[kShortDistanceRoom + 8];
+  if (sep.size() <= 8) {  // every decimal separator there is
+    if (const char* end = put_short_distance(buf, miles, sep)) {
+      out.append(buf, static_cast<std::size_t>(end - buf));
       return;
     }
+  } else {
+    const std::size_t start = out.size();
+    out.resize(start + kShortDistanceRoom + sep.size());
+    if (char* end = put_short_distance(out.data() + start, miles, sep)) {
+      out.resize(static_cast<std::size_t>(end - out.data()));
+      return;
+    }
+    out.resize(start);
+  }
+  // Beyond 2^53 hundredths (or not a number): round the value itself. The largest
+  // double has 309 digits.
+  char large[400];
+  auto r = std::to_chars(large, large + sizeof large, miles, std::chars_format::fixed, 2);
+  std::string_view t(large, static_cast<std::size_t>(r.ptr - large));
+  const auto point = t.find('.');
+  if (point == std::string_view::npos) {
     out.append(t);  // inf or nan
     return;
   }
-  auto hundredths = static_cast<std::int64_t>(h);
-  if (hundredths < 0) {
-    out += '-';
-    hundredths = -hundredths;
-  }
-  char buf[24];
-  auto r = std::to_chars(buf, buf + sizeof buf, hundredths / 100);
-  out.append(buf, r.ptr);
-  const int frac = static_cast<int>(hundredths % 100);
-  if (frac != 0) {
+  while (t.back() == '0') t.remove_suffix(1);
+  out.append(t.substr(0, point));
+  if (t.size() > point + 1) {
     out += sep;
-    out += static_cast<char>('0' + frac / 10);
-    if (frac % 10 != 0) out += static_cast<char>('0' + frac % 10);
+    out.append(t.substr(point + 1));
   }
 }
 
@@ -53,7 +49,7 @@ std::string distance_text(double miles, std::string_view sep) {
 
 namespace {
 
-bool is_blank(char c) {
+bool is_number_space(char c) {
   return c == ' ' || c == '\t';
 }
 bool is_digit(char c) {
@@ -108,9 +104,7 @@ long long decimal_exponent(std::string_view s) {
 
 bool is_numeric(std::string_view text, std::string_view dec, std::string_view group) {
   if (five_digit_number(text) >= 0) return true;  // the usual entry
-  std::string_view s = text;
-  while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && is_blank(s.back())) s.remove_suffix(1);
+  const std::string_view s = trim_number_space(text);
   std::size_t i = 0;
   if (i < s.size() && (s[i] == '+' || s[i] == '-')) ++i;
   std::size_t n = digits(s, i, group == dec ? std::string_view{} : group);
@@ -168,6 +162,12 @@ std::optional<double> parse_sql_number(std::string_view s) {
 std::string_view trim_blanks(std::string_view s) {
   while (!s.empty() && s.front() == ' ') s.remove_prefix(1);
   while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
+  return s;
+}
+
+std::string_view trim_number_space(std::string_view s) {
+  while (!s.empty() && is_number_space(s.front())) s.remove_prefix(1);
+  while (!s.empty() && is_number_space(s.back())) s.remove_suffix(1);
   return s;
 }
 

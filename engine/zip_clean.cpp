@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "engine/text.h"
+
 namespace quorvane {
 namespace {
 
@@ -13,16 +15,6 @@ bool all_digits(std::string_view s) {
   for (char c : s)
     if (!is_digit(c)) return false;
   return !s.empty();
-}
-
-bool is_space(char c) {
-  return c == ' ' || c == '\t';
-}
-
-std::string_view trim(std::string_view s) {
-  while (!s.empty() && is_space(s.front())) s.remove_prefix(1);
-  while (!s.empty() && is_space(s.back())) s.remove_suffix(1);
-  return s;
 }
 
 // A fraction of zeros only (".0", ".00"), as a number cell shows a whole number.
@@ -44,11 +36,11 @@ CleanZip clean_zip(std::string_view cell, bool strict) {
   }
   if (strict) return out;
 
-  std::string_view s = trim(cell);
+  std::string_view s = trim_number_space(cell);
   if (s.size() >= 3 && s.substr(0, 2) == "=\"" && s.back() == '"')
-    s = trim(s.substr(2, s.size() - 3));
+    s = trim_number_space(s.substr(2, s.size() - 3));
   else if (!s.empty() && s.front() == '\'')
-    s = trim(s.substr(1));
+    s = trim_number_space(s.substr(1));
 
   std::string_view five;
   if (s.size() == 5 && all_digits(s)) {

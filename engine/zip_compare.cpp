@@ -30,30 +30,6 @@ char* put(char* p, std::string_view s) {
   return p + s.size();
 }
 
-// The distance rounded to hundredths, as append_distance_text writes it; false when
-// the number is outside the range written here (never a distance on earth).
-bool put_distance(char*& p, double d, std::string_view sep) {
-  const double h = std::nearbyint(d * 100.0);
-  if (!(h >= 0 && h < 1e15)) return false;
-  auto hundredths = static_cast<std::uint64_t>(h);
-  char digits[20];
-  char* end = digits + sizeof digits;
-  char* q = end;
-  std::uint64_t whole = hundredths / 100;
-  do {
-    *--q = static_cast<char>('0' + whole % 10);
-    whole /= 10;
-  } while (whole);
-  p = put(p, std::string_view(q, static_cast<std::size_t>(end - q)));
-  const auto frac = static_cast<unsigned>(hundredths % 100);
-  if (frac != 0) {
-    p = put(p, sep);
-    *p++ = static_cast<char>('0' + frac / 10);
-    if (frac % 10 != 0) *p++ = static_cast<char>('0' + frac % 10);
-  }
-  return true;
-}
-
 // Writes lines into a string grown once per block and cut to size at the end.
 class LineWriter {
  public:
@@ -76,7 +52,10 @@ class LineWriter {
   }
   std::size_t offset() const { return static_cast<std::size_t>(p_ - out_.data()); }
   void distance(double d, std::string_view sep) {
-    if (put_distance(p_, d, sep)) return;
+    if (char* end = put_short_distance(p_, d, sep)) {
+      p_ = end;
+      return;
+    }
     std::string s;  // out of range: the general writer, in room that is always enough
     append_distance_text(s, d, sep);
     text(std::string_view(s).substr(0, kLineRoom / 2));

@@ -12,13 +12,6 @@ namespace {
 constexpr std::string_view kModule = "modZipDistance";
 enum ReportKind : unsigned { kUnreadable, kRejected };
 
-// Blank space is legal around a number in a statement.
-std::string_view trim_space(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
-  return s;
-}
-
 }  // namespace
 
 EntryZip entry_zip(std::string_view entry) {
@@ -27,9 +20,9 @@ EntryZip entry_zip(std::string_view entry) {
   if (z.zip.size() == whole.size()) return z;  // not cut
   // Digits cut from digits stay the zip code of the entry's first five ("123456").
   if (z.zip.find_first_not_of("0123456789") == std::string_view::npos) return z;
-  const auto cut = parse_sql_number(trim_space(z.zip));
+  const auto cut = parse_sql_number(trim_number_space(z.zip));
   if (!cut) return z;  // no number: looked up, and refused, as it is
-  const auto number = parse_sql_number(trim_space(whole));
+  const auto number = parse_sql_number(trim_number_space(whole));
   z.shifted = !number || *number != *cut;
   return z;
 }
@@ -104,7 +97,7 @@ ZipDistance::Found ZipDistance::find_general(const ZipTable& table, std::string_
   if (use2016) {
     f.row = table.row_of_text(zip);
   } else {
-    auto number = parse_sql_number(trim_space(zip));
+    auto number = parse_sql_number(trim_number_space(zip));
     if (!number) {
       if (store_.take_report_slot(kRejected, use2016))
         Trap(kModule, "get_zip_point")

@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   std::string plain = text;
   const auto at = plain.find(sep);
-  if (at != std::string::npos) plain.replace(at, 1, ".");
+  if (at != std::string::npos) plain[at] = '.';  // the separator is one character
   // Shortest form: digits, at most one separator and two decimals, no trailing zero.
   check(plain.find_first_not_of("-0123456789.") == std::string::npos);
   check(plain.find('.') == std::string::npos ||

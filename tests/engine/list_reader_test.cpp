@@ -59,6 +59,11 @@ TEST(ListReader, SplitsAsTheWindowAlwaysHasHoweverTheInputIsCut) {
       {"byte-order mark alone", "\xEF\xBB\xBF", {}},
       {"mark then LF", "\xEF\xBB\xBF\n", {"", ""}},
       {"part of a mark is text", "\xEF\xBB", {"\xC3\xAF\xC2\xBB"}},
+      {"part of a mark, then Latin-1 text",
+       "\xEF\xBB"
+       "caf\xE9\r\n",
+       {"\xC3\xAF\xC2\xBB"
+        "caf\xC3\xA9"}},
       {"mark only at the start", "a\n\xEF\xBB\xBF", {"a", "\xEF\xBB\xBF"}},
       {"Latin-1 byte", "caf\xE9\r\n", {"caf\xC3\xA9"}},
       {"UTF-8 kept", "caf\xC3\xA9;x\r\n", {"caf\xC3\xA9;x"}},

@@ -21,6 +21,9 @@ TEST(DistanceText, ShortestFormHalfToEven) {
       {0.004, ".", "0"},
       {0.125, ".", "0.12"},
       {0.375, ".", "0.38"},
+      {0.625, ".", "0.62"},  // exact halves go to the even neighbour, never away from zero
+      {1.875, ".", "1.88"},
+      {-0.125, ".", "-0.12"},
       {0.5, ".", "0.5"},
       {1234567.891, ".", "1234567.89"},
       {0, ".", "0"},
@@ -58,7 +61,7 @@ TEST(NumericTest, AcceptsNumbersAsTheUserWritesThem) {
       {"", ".", ",", false},      {"   ", ".", ",", false},      {"12a45", ".", ",", false},
       {"ABC", ".", ",", false},   {"1 2", ".", ",", false},      {"1e", ".", ",", false},
       {"-", ".", ",", false},     {",12", ".", ",", false},      {"12345abc", ".", ",", false},
-      {"6062x", ".", ",", false}, {"12345", "1", "2", true},
+      {"6062x", ".", ",", false}, {"12345", "1", "2", true},     {"\t2134 ", ".", ",", true},
   };
   for (const auto& r : rows)
     EXPECT_EQ(is_numeric(r.text, r.dec, r.group), r.numeric) << '"' << r.text << '"';

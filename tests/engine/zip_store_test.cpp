@@ -59,6 +59,7 @@ TEST_F(ZipStoreTest, TableChoiceDecidesNumberOrTextComparison) {
   EXPECT_FALSE(engine.get_zip_point("02134", lat, lon, true));  // the leading zero counts
   EXPECT_TRUE(engine.get_zip_point("2134", lat, lon, true));
   EXPECT_TRUE(engine.get_zip_point("2134.0", lat, lon, false));
+  EXPECT_FALSE(engine.get_zip_point("2134.5", lat, lon, false));  // a whole number only
 }
 
 TEST_F(ZipStoreTest, FirstOfSeveralRowsWins) {

@@ -12,6 +12,7 @@
 
 #include "app/caption_progress_bar.h"
 #include "output/yielder.h"
+#include "tests/gui/controls.h"
 #include "tests/gui/gui_test_base.h"
 
 namespace quorvane::test {
@@ -35,12 +36,12 @@ class ExportChangeTest : public GuiTest {
   // A change as the user makes it in the middle of an export.
   void change(bool clear) {
     if (clear) {
-      click("PushButton2");
+      click(kClearResults);
       return;
     }
     // A double-click removes a result once another command has reset the pointer.
-    form().pointer().set(kPointerArrow);
-    auto* view = widget<QTableView>("ListView2");
+    form().pointer().set(PointerShape::Arrow);
+    auto* view = widget<QTableView>(kResultList);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
                        view->visualRect(view->model()->index(0, 0)).center());
   }
@@ -78,11 +79,11 @@ TEST_F(ExportChangeTest, TextFileIsNotCommittedWhenTheListChanges) {
         "Save again to write the list as it is now.\r\nin "
         "Brisholt2021/08/31.Main.SaveListviewProperlySpaced " +
         QString::fromLatin1(c.reported));
-    click("PushButton4");
+    click(kSaveText);
     prompt.verify();
     EXPECT_EQ(bytes(path), kOldBytes) << c.name;
     EXPECT_EQ(filesIn(tempFile("out")), QStringList{"r.txt"}) << c.name;
-    EXPECT_EQ(form().pointer().value(), kPointerArrow);
+    EXPECT_EQ(form().pointer().shape(), PointerShape::Arrow);
     EXPECT_EQ(form().progressBar().text(), "Progress Bar");
   }
 }
@@ -103,7 +104,7 @@ TEST_F(ExportChangeTest, ClipboardKeepsItsTextWhenTheListChanges) {
     prompt.expectErrorReport(
         "so the clipboard was left as it was. Copy again to copy the list as it is now.\r\nin "
         "Brisholt2021/08/31.Form1.PushButton5_Click at line 100");
-    click("PushButton5");
+    click(kCopyResults);
     prompt.verify();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "before") << c.name;
   }
@@ -123,10 +124,10 @@ TEST_F(ExportChangeTest, WorkbookIsNotOpenedWhenTheListChanges) {
         "so it was not opened. Save again to send the list as it is now.\r\nin "
         "Brisholt2021/08/31.Form1.PushButton13_Click " +
         QString::fromLatin1(c.reported));
-    click("PushButton13");
+    click(kSaveWorkbook);
     prompt.verify();
     EXPECT_EQ(spreadsheets_shown, 0) << c.name;
-    EXPECT_EQ(form().pointer().value(), kPointerArrow);
+    EXPECT_EQ(form().pointer().shape(), PointerShape::Arrow);
   }
 }
 
@@ -135,9 +136,9 @@ TEST_F(ExportChangeTest, UnchangedListIsExportedWhileYielding) {
   Yielder::setAlwaysForTesting(true);
   const QString path = tempFile("r.txt");
   prompt.expectSaveFile(path);
-  click("PushButton4");
+  click(kSaveText);
   EXPECT_EQ(bytes(path).count('\n'), kRows + 1);
-  click("PushButton13");
+  click(kSaveWorkbook);
   EXPECT_EQ(spreadsheets_shown, 1);
 }
 
@@ -152,7 +153,7 @@ TEST_F(ExportChangeTest, OldFileSurvivesAFailedWriteByteForByte) {
   low.rlim_cur = 64 << 10;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &low), 0);
   prompt.expectSaveFile(path).expectErrorReport("File too large\r\nin");
-  click("PushButton4");
+  click(kSaveText);
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &before), 0);
   EXPECT_TRUE(prompt.shown().last().contains("at line 222")) << prompt.shown().last().toStdString();
   EXPECT_EQ(bytes(path), kOldBytes);
@@ -180,7 +181,7 @@ TEST_F(ExportChangeTest, PipeOrDeviceIsNeverReplaced) {
     prompt.expectSaveFile(r.path).expectErrorReport(r.says + QStringLiteral("\r\nin ") +
                                                     "Brisholt2021/08/31.Main."
                                                     "SaveListviewProperlySpaced at line 156");
-    click("PushButton4");
+    click(kSaveText);
     prompt.verify();
   }
   struct stat st {};

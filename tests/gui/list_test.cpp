@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "output/yielder.h"
+#include "tests/gui/controls.h"
 #include "tests/gui/gui_test_base.h"
 
 namespace quorvane::test {
@@ -19,7 +20,7 @@ TEST_F(GuiTest, AddKeepsTheAnswerExactly) {
       .expectInput("")
       .expectInput("60628, 92018")
       .expectInput("60628, 92018");
-  for (int i = 0; i < 4; ++i) click("PushButton6");
+  for (int i = 0; i < 4; ++i) click(kAddZipCodes);
   EXPECT_EQ(entries(), (std::vector<std::string>{"  03053 ", "60628, 92018", "60628, 92018"}));
 }
 
@@ -49,9 +50,9 @@ TEST_F(GuiTest, ListFilesAreSplitAtLineEnds) {
     const QString path = tempFile("list.txt");
     write_file(path.toStdString(), r.bytes);
     prompt.expectOpenFiles({path});
-    click("PushButton3");
+    click(kLoadListFile);
     EXPECT_EQ(entries(), r.entries) << r.name;
-    EXPECT_EQ(form().pointer().value(), kPointerArrow);
+    EXPECT_EQ(form().pointer().shape(), PointerShape::Arrow);
   }
 }
 
@@ -62,9 +63,9 @@ TEST_F(GuiTest, SeveralFilesAtOnceAndAMissingOne) {
   write_file(a.toStdString(), "1\r\n2\r\n");
   write_file(b.toStdString(), "3");
   prompt.expectOpenFiles({a, tempFile("lists/gone.txt"), b}).expectMessage("File not found");
-  click("PushButton3");
+  click(kLoadListFile);
   EXPECT_EQ(entries(), (std::vector<std::string>{"1", "2", "3"}));
-  EXPECT_EQ(form().pointer().value(), kPointerArrow);
+  EXPECT_EQ(form().pointer().shape(), PointerShape::Arrow);
 }
 
 TEST_F(GuiTest, SeveralFilesAreReadFromTheirOwnPaths) {
@@ -77,7 +78,7 @@ TEST_F(GuiTest, SeveralFilesAreReadFromTheirOwnPaths) {
   write_file(single.toStdString(), "2");
   write_file(other.toStdString(), "3");
   prompt.expectOpenFiles({doubled, other});
-  click("PushButton3");
+  click(kLoadListFile);
   EXPECT_EQ(entries(), (std::vector<std::string>{"1", "3"}));
 }
 
@@ -88,9 +89,9 @@ TEST_F(GuiTest, NothingRunsInTheMiddleOfALoad) {
   for (int i = 0; i < 100000; ++i) bytes += "60628\r\n";
   write_file(path.toStdString(), bytes);
   Yielder::setAlwaysForTesting(true);
-  onPass(1, [this] { click("PushButton7"); });  // the sample, asked for during the load
+  onPass(1, [this] { click(kLoadSample); });  // the sample, asked for during the load
   prompt.expectOpenFiles({path});
-  click("PushButton3");
+  click(kLoadListFile);
   EXPECT_EQ(entries().size(), 100000u);
   QCoreApplication::processEvents();
   ASSERT_EQ(entries().size(), 100002u);
@@ -116,9 +117,9 @@ TEST_F(GuiTest, BadListFilesGiveOneMessageEachAndKeepWhatWasRead) {
       .expectErrorReport("not a text file")
       .expectErrorReport("too large")
       .expectErrorReport("it is a folder");
-  click("PushButton3");
+  click(kLoadListFile);
   EXPECT_EQ(entries(), (std::vector<std::string>{"03053", "92018", "60628"}));
-  EXPECT_EQ(form().pointer().value(), kPointerArrow);
+  EXPECT_EQ(form().pointer().shape(), PointerShape::Arrow);
 }
 
 TEST_F(GuiTest, ListFilesPastTheLimitsSayWhichLimit) {
@@ -141,10 +142,10 @@ TEST_F(GuiTest, ListFilesPastTheLimitsSayWhichLimit) {
       .expectErrorReport("Cannot read all of " + lines +
                          ": the zip code list holds at most 5 entries; the entries before that "
                          "were added");
-  click("PushButton3");
+  click(kLoadListFile);
   EXPECT_EQ(entries(), (std::vector<std::string>{"1", "2", "3", "", ""}));
   EXPECT_EQ(form().zipList().rowCount(), 5);  // the views were told
-  EXPECT_EQ(form().pointer().value(), kPointerArrow);
+  EXPECT_EQ(form().pointer().shape(), PointerShape::Arrow);
 }
 
 TEST_F(GuiTest, OneHugeLineIsOneEntry) {
@@ -152,44 +153,44 @@ TEST_F(GuiTest, OneHugeLineIsOneEntry) {
   const QString path = tempFile("line.txt");
   write_file(path.toStdString(), std::string(10 << 20, '5'));
   prompt.expectOpenFiles({path});
-  click("PushButton3");
+  click(kLoadListFile);
   ASSERT_EQ(form().zipList().size(), 1u);
   EXPECT_EQ(form().zipList().text(0).size(), 10u << 20);
 }
 
 TEST_F(GuiTest, SampleAddsTwoEntriesAndTheReference) {
   start();
-  click("PushButton7");
-  click("PushButton7");
+  click(kLoadSample);
+  click(kLoadSample);
   EXPECT_EQ(entries(), (std::vector<std::string>{"03053", "92018", "03053", "92018"}));
-  EXPECT_EQ(widget<QLineEdit>("Text1")->text(), "60628");
+  EXPECT_EQ(widget<QLineEdit>(kReferenceZip)->text(), "60628");
   EXPECT_EQ(stored("Text1"), "60628");
 }
 
 TEST_F(GuiTest, ClearEmptiesListAndReference) {
   start();
-  click("PushButton7");
-  click("PushButton1");
+  click(kLoadSample);
+  click(kClearList);
   EXPECT_TRUE(entries().empty());
   EXPECT_EQ(stored("Text1"), "");
 }
 
 TEST_F(GuiTest, BusyWindowRefusesRemovalButNotAdding) {
   start();
-  click("PushButton7");
-  auto* view = widget<QTableView>("ListView1");
+  click(kLoadSample);
+  auto* view = widget<QTableView>(kZipList);
   view->setCurrentIndex(view->model()->index(0, 0));
-  form().pointer().set(kPointerHourglass);
-  click("PushButton1");  // clears the reference only
+  form().pointer().set(PointerShape::Hourglass);
+  click(kClearList);  // clears the reference only
   EXPECT_EQ(entries().size(), 2u);
-  EXPECT_EQ(widget<QLineEdit>("Text1")->text(), "");
+  EXPECT_EQ(widget<QLineEdit>(kReferenceZip)->text(), "");
   QTest::keyClick(view, Qt::Key_Delete);
   QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
                      view->visualRect(view->currentIndex()).center());
   EXPECT_EQ(entries().size(), 2u);
-  click("PushButton7");
+  click(kLoadSample);
   prompt.expectInput("1");
-  click("PushButton6");
+  click(kAddZipCodes);
   EXPECT_EQ(entries().size(), 5u);
 }
 
@@ -197,7 +198,7 @@ TEST_F(GuiTest, DeleteAndDoubleClickRemoveTheSelectedEntry) {
   start();
   for (const char* z : {"1", "2", "3", "4"}) form().zipList().append(z);
   form().zipList().flush();
-  auto* view = widget<QTableView>("ListView1");
+  auto* view = widget<QTableView>(kZipList);
   QTest::keyClick(view, Qt::Key_Delete);  // nothing selected: nothing removed
   EXPECT_EQ(entries().size(), 4u);
   view->setCurrentIndex(view->model()->index(1, 0));

@@ -8,6 +8,7 @@
 #include <QTableView>
 #include <QTest>
 
+#include "tests/gui/controls.h"
 #include "tests/gui/gui_test_base.h"
 #include "tests/support/pointer_events.h"
 
@@ -20,13 +21,13 @@ TEST_F(GuiTest, EachOptionStoresItsFrame) {
     std::vector<std::pair<const char*, const char*>> keys;
   };
   const Row rows[] = {
-      {"Option4", {{"Option3", "False"}, {"Option4", "True"}, {"Option5", "False"}}},
-      {"Option5", {{"Option3", "False"}, {"Option4", "False"}, {"Option5", "True"}}},
-      {"Option3", {{"Option3", "True"}, {"Option4", "False"}, {"Option5", "False"}}},
-      {"Option6", {{"Option7", "False"}, {"Option6", "True"}}},
-      {"Option7", {{"Option7", "True"}, {"Option6", "False"}}},
-      {"Option2", {{"Option1", "False"}, {"Option2", "True"}}},
-      {"Option1", {{"Option1", "True"}, {"Option2", "False"}}},
+      {kZipsAndDistanceWording, {{"Option3", "False"}, {"Option4", "True"}, {"Option5", "False"}}},
+      {kDistanceOnlyWording, {{"Option3", "False"}, {"Option4", "False"}, {"Option5", "True"}}},
+      {kSentenceWording, {{"Option3", "True"}, {"Option4", "False"}, {"Option5", "False"}}},
+      {kTable2012, {{"Option7", "False"}, {"Option6", "True"}}},
+      {kTable2016, {{"Option7", "True"}, {"Option6", "False"}}},
+      {kReferenceMode, {{"Option1", "False"}, {"Option2", "True"}}},
+      {kConsecutiveMode, {{"Option1", "True"}, {"Option2", "False"}}},
   };
   start();
   for (const auto& r : rows) {
@@ -38,17 +39,17 @@ TEST_F(GuiTest, EachOptionStoresItsFrame) {
 
 TEST_F(GuiTest, ClickingTheSelectedOptionKeepsItSelected) {
   start();
-  click("Option3");
-  EXPECT_TRUE(widget<QRadioButton>("Option3")->isChecked());
+  click(kSentenceWording);
+  EXPECT_TRUE(widget<QRadioButton>(kSentenceWording)->isChecked());
 }
 
 TEST_F(GuiTest, ComparisonModeEnablesTheReferenceBox) {
   store("Text1", "60628");
   start();
-  auto* text1 = widget<QLineEdit>("Text1");
-  click("Option2");
+  auto* text1 = widget<QLineEdit>(kReferenceZip);
+  click(kReferenceMode);
   EXPECT_TRUE(text1->isEnabled());
-  click("Option1");
+  click(kConsecutiveMode);
   EXPECT_FALSE(text1->isEnabled());
   EXPECT_EQ(text1->text(), "60628");
   EXPECT_EQ(stored("Text1"), "60628");
@@ -56,8 +57,8 @@ TEST_F(GuiTest, ComparisonModeEnablesTheReferenceBox) {
 
 TEST_F(GuiTest, TypingStoresEveryKeystroke) {
   start();
-  click("Option2");
-  auto* text1 = widget<QLineEdit>("Text1");
+  click(kReferenceMode);
+  auto* text1 = widget<QLineEdit>(kReferenceZip);
   std::vector<QString> seen;
   for (const char* key : {"6", "0", "6", "2", "8"}) {
     QTest::keyClicks(text1, key);
@@ -75,8 +76,8 @@ TEST_F(GuiTest, LeavingTheReferenceBoxChecksItsFirstFiveCharacters) {
                       {"12345abc", false}, {" 60628 ", false},   {"", false},
                       {"   ", false},      {"ABC", true}};
   start();
-  click("Option2");
-  auto* text1 = widget<QLineEdit>("Text1");
+  click(kReferenceMode);
+  auto* text1 = widget<QLineEdit>(kReferenceZip);
   for (const auto& r : rows) {
     text1->setText(r.text);
     if (r.refused) prompt.expectMessage("Must be numeric.");
@@ -93,10 +94,10 @@ class ReferenceBoxFocusTest : public GuiTest {
   void SetUp() override {
     GuiTest::SetUp();
     start();
-    click("Option2");
+    click(kReferenceMode);
     form().activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form()));
-    text1 = widget<QLineEdit>("Text1");
+    text1 = widget<QLineEdit>(kReferenceZip);
     text1->setFocus(Qt::MouseFocusReason);
     QTest::keyClicks(text1, "12a45");
     ASSERT_TRUE(text1->hasFocus());
@@ -123,7 +124,7 @@ TEST_F(ReferenceBoxFocusTest, TabToTheNextControlChecksIt) {
 
 TEST_F(ReferenceBoxFocusTest, ClickOnAnotherControlChecksIt) {
   prompt.expectMessage("Must be numeric.");
-  auto* list = widget<QTableView>("ListView1");
+  auto* list = widget<QTableView>(kZipList);
   QTest::mouseClick(list->viewport(), Qt::LeftButton);
   expectRefused();
 }
@@ -158,85 +159,85 @@ TEST_F(GuiTest, ReferenceBoxHasNoLengthLimit) {
   const QString long_text(40000, QLatin1Char('7'));
   store("Text1", long_text);
   start();
-  EXPECT_EQ(widget<QLineEdit>("Text1")->text(), long_text);
-  click("Option2");
-  QTest::keyClicks(widget<QLineEdit>("Text1"), "8");
+  EXPECT_EQ(widget<QLineEdit>(kReferenceZip)->text(), long_text);
+  click(kReferenceMode);
+  QTest::keyClicks(widget<QLineEdit>(kReferenceZip), "8");
   EXPECT_EQ(stored("Text1").size(), 40001);
 }
 
 TEST_F(GuiTest, DatabaseHelpButton) {
   start();
-  for (const char* db : {"Option6", "Option7"}) {
+  for (const char* db : {kTable2012, kTable2016}) {
     click(db);
     prompt.expectMessage("Database 2016 is the newer more accurate database.");
-    click("PushButton8");
+    click(kExplainTables);
   }
 }
 
 TEST_F(GuiTest, PointerOverButtonsAndSurfaces) {
   MainWindow& f = start();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-  const char* buttons[] = {"PushButton1",  "PushButton2", "PushButton3", "PushButton4",
-                           "PushButton5",  "PushButton6", "PushButton7", "PushButton8",
-                           "PushButton13", "PushButton17"};
-  const char* surfaces[] = {"Form1",     "Frame1",    "Frame2", "Frame3",
-                            "ListView1", "ListView2", "Text1"};
+  const char* buttons[] = {kClearList,   kClearResults, kLoadListFile,  kSaveText,     kCopyResults,
+                           kAddZipCodes, kLoadSample,   kExplainTables, kSaveWorkbook, kStartRun};
+  const char* surfaces[] = {kWindow,  kComparisonFrame, kResultsFrame, kTableFrame,
+                            kZipList, kResultList,      kReferenceZip};
   auto named = [&](const char* name) -> QWidget* {
-    return std::string(name) == "Form1" ? &f : widget<QWidget>(name);
+    return std::string_view(name) == kWindow ? &f : widget<QWidget>(name);
   };
   for (const char* b : buttons) {
     move_over(named(b));
-    EXPECT_EQ(f.pointer().value(), kPointerHand) << b;
-    move_over(named("Frame1"));
+    EXPECT_EQ(f.pointer().shape(), PointerShape::Hand) << b;
+    move_over(named(kComparisonFrame));
   }
   for (const char* s : surfaces) {
-    move_over(named("PushButton4"));
+    move_over(named(kSaveText));
     move_over(named(s));
-    EXPECT_EQ(f.pointer().value(), kPointerArrow) << s;
+    EXPECT_EQ(f.pointer().shape(), PointerShape::Arrow) << s;
   }
-  move_over(widget<QWidget>("PushButton17"));
-  move_over(widget<QWidget>("Option3"));  // no handler: the hand stays
-  EXPECT_EQ(f.pointer().value(), kPointerHand);
-  f.pointer().set(kPointerHourglass);
-  move_over(widget<QWidget>("PushButton6"));
-  move_over(widget<QWidget>("Frame1"));
-  EXPECT_EQ(f.pointer().value(), kPointerHourglass);
+  move_over(widget<QWidget>(kStartRun));
+  move_over(widget<QWidget>(kSentenceWording));  // no handler: the hand stays
+  EXPECT_EQ(f.pointer().shape(), PointerShape::Hand);
+  f.pointer().set(PointerShape::Hourglass);
+  move_over(widget<QWidget>(kAddZipCodes));
+  move_over(widget<QWidget>(kComparisonFrame));
+  EXPECT_EQ(f.pointer().shape(), PointerShape::Hourglass);
 }
 
 TEST_F(GuiTest, PointerFollowsRealMovesOverTheWindow) {
   MainWindow& f = start();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
   auto move_to = [&](const char* name) {
-    move_over(std::string(name) == "Form1" ? &f : widget<QWidget>(name));
+    move_over(std::string_view(name) == kWindow ? &f : widget<QWidget>(name));
   };
   struct Step {
     const char* over;
-    int pointer;
+    PointerShape pointer;
   };
   const Step steps[] = {
-      {"PushButton17", kPointerHand},
-      {"Option3", kPointerHand},  // straight from a button onto an option in a frame: kept
-      {"Frame2", kPointerArrow},
-      {"PushButton4", kPointerHand},
-      {"ProgressBar1", kPointerHand},  // no handler: kept
-      {"ListView2", kPointerArrow},
-      {"PushButton8", kPointerHand},  // a button inside a frame
-      {"Option7", kPointerHand},
-      {"Text1", kPointerArrow},
-      {"PushButton6", kPointerHand},
-      {"Form1", kPointerArrow},
-      {"PushButton1", kPointerHand},
-      {"Option1", kPointerHand},
-      {"ListView1", kPointerArrow},
+      {kStartRun, PointerShape::Hand},
+      {kSentenceWording,
+       PointerShape::Hand},  // straight from a button onto an option in a frame: kept
+      {kResultsFrame, PointerShape::Arrow},
+      {kSaveText, PointerShape::Hand},
+      {kProgressBar, PointerShape::Hand},  // no handler: kept
+      {kResultList, PointerShape::Arrow},
+      {kExplainTables, PointerShape::Hand},  // a button inside a frame
+      {kTable2016, PointerShape::Hand},
+      {kReferenceZip, PointerShape::Arrow},
+      {kAddZipCodes, PointerShape::Hand},
+      {kWindow, PointerShape::Arrow},
+      {kClearList, PointerShape::Hand},
+      {kConsecutiveMode, PointerShape::Hand},
+      {kZipList, PointerShape::Arrow},
   };
   for (const auto& s : steps) {
     move_to(s.over);
-    EXPECT_EQ(f.pointer().value(), s.pointer) << "over " << s.over;
+    EXPECT_EQ(f.pointer().shape(), s.pointer) << "over " << s.over;
   }
-  f.pointer().set(kPointerHourglass);
-  for (const char* name : {"PushButton6", "Frame1", "ListView2"}) {
+  f.pointer().set(PointerShape::Hourglass);
+  for (const char* name : {kAddZipCodes, kComparisonFrame, kResultList}) {
     move_to(name);
-    EXPECT_EQ(f.pointer().value(), kPointerHourglass) << "over " << name;
+    EXPECT_EQ(f.pointer().shape(), PointerShape::Hourglass) << "over " << name;
   }
 }
 

@@ -45,27 +45,27 @@ class PointerFeedbackTest : public ::testing::Test {
 
 TEST_F(PointerFeedbackTest, HandOverButtonsArrowElsewhere) {
   move_over(button);
-  EXPECT_EQ(pointer.value(), kPointerHand);
+  EXPECT_EQ(pointer.shape(), PointerShape::Hand);
   EXPECT_EQ(window.cursor().shape(), Qt::PointingHandCursor);  // no hand image loaded
   move_over(frame);
-  EXPECT_EQ(pointer.value(), kPointerArrow);
+  EXPECT_EQ(pointer.shape(), PointerShape::Arrow);
   move_over(button);
   move_over(option);  // no handler: the pointer stays
-  EXPECT_EQ(pointer.value(), kPointerHand);
+  EXPECT_EQ(pointer.shape(), PointerShape::Hand);
   move_over(&window);
-  EXPECT_EQ(pointer.value(), kPointerArrow);
+  EXPECT_EQ(pointer.shape(), PointerShape::Arrow);
 }
 
 TEST_F(PointerFeedbackTest, HourglassIsNeverReplaced) {
-  pointer.set(kPointerHourglass);
+  pointer.set(PointerShape::Hourglass);
   for (QWidget* w : {static_cast<QWidget*>(button), static_cast<QWidget*>(frame), &window}) {
     move_over(w);
-    EXPECT_EQ(pointer.value(), kPointerHourglass);
+    EXPECT_EQ(pointer.shape(), PointerShape::Hourglass);
   }
   EXPECT_EQ(window.cursor().shape(), Qt::WaitCursor);
-  pointer.set(kPointerArrow);
+  pointer.set(PointerShape::Arrow);
   move_over(button);
-  EXPECT_EQ(pointer.value(), kPointerHand);
+  EXPECT_EQ(pointer.shape(), PointerShape::Hand);
 }
 
 TEST(WindowPointerImage, ShippedHandCursorKeepsItsHotSpot) {
@@ -88,7 +88,7 @@ TEST(WindowPointerImage, LoadsACursorImageAndRefusesOtherFiles) {
   QWidget window;
   WindowPointer pointer(&window);
   EXPECT_TRUE(pointer.loadHand(png));
-  pointer.set(kPointerHand);
+  pointer.set(PointerShape::Hand);
   EXPECT_EQ(window.cursor().shape(), Qt::BitmapCursor);
 
   QFile bad(dir.filePath("HAND-M.CUR"));

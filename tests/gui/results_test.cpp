@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "app/caption_progress_bar.h"
+#include "tests/gui/controls.h"
 #include "tests/gui/gui_test_base.h"
 
 namespace quorvane::test {
@@ -32,29 +33,29 @@ TEST_F(ResultsTest, TextFileOfTheCheckedRows) {
   add("7 miles");
   const QString path = tempFile("results");
   prompt.expectSaveFile(path);
-  click("PushButton4");
+  click(kSaveText);
   QFile f(path);
   ASSERT_TRUE(f.open(QIODevice::ReadOnly));
   EXPECT_EQ(f.readAll().toStdString(),
             "Results         \t\r\n10.5 miles      \t\r\n7 miles         \t\r\n");
-  EXPECT_EQ(form().pointer().value(), kPointerArrow);
+  EXPECT_EQ(form().pointer().shape(), PointerShape::Arrow);
   EXPECT_EQ(form().progressBar().text(), "Progress Bar");
   EXPECT_EQ(form().results().size(), 3u);
 }
 
 TEST_F(ResultsTest, CancelledSaveWritesNothingAndKeepsThePointer) {
   add("x");
-  form().pointer().set(kPointerHand);
+  form().pointer().set(PointerShape::Hand);
   prompt.expectSaveFile("");
-  click("PushButton4");
-  EXPECT_EQ(form().pointer().value(), kPointerHand);
+  click(kSaveText);
+  EXPECT_EQ(form().pointer().shape(), PointerShape::Hand);
 }
 
 TEST_F(ResultsTest, UnwritablePathIsReportedOnce) {
   for (int i = 0; i < 5000; ++i) add("Distance between 03053 and 92018 is 2556.52 miles");
   prompt.expectSaveFile(tempFile("no/such/folder/r.txt")).expectErrorReport("at line 156");
-  click("PushButton4");
-  EXPECT_EQ(form().pointer().value(), kPointerArrow);
+  click(kSaveText);
+  EXPECT_EQ(form().pointer().shape(), PointerShape::Arrow);
   EXPECT_EQ(form().progressBar().progressValue(), 0);
 }
 
@@ -62,18 +63,18 @@ TEST_F(ResultsTest, WorkbookGetsTheCheckedRows) {
   add("first");
   add("second", false);
   add("third");
-  click("PushButton13");
+  click(kSaveWorkbook);
   const std::map<std::pair<int, int>, std::string> expected = {
       {{1, 1}, "Results"}, {{2, 1}, "first"}, {{4, 1}, "third"}};
   EXPECT_EQ(sheet_cells, expected);
-  EXPECT_EQ(form().pointer().value(), kPointerArrow);
+  EXPECT_EQ(form().pointer().shape(), PointerShape::Arrow);
 }
 
 TEST_F(ResultsTest, SheetRowLimitCountsUpToTheLastCheckedResult) {
   // As many results as the sheet has rows: one too many with the header above them.
   for (std::size_t i = 0; i < kSheetRows; ++i) form().results().append("x", i == 0);
   form().results().flush();
-  click("PushButton13");  // only the first is checked: it fits
+  click(kSaveWorkbook);  // only the first is checked: it fits
   const std::map<std::pair<int, int>, std::string> expected = {{{1, 1}, "Results"}, {{2, 1}, "x"}};
   EXPECT_EQ(sheet_cells, expected);
   form().results().setChecked(kSheetRows - 1, true);
@@ -81,7 +82,7 @@ TEST_F(ResultsTest, SheetRowLimitCountsUpToTheLastCheckedResult) {
       "The last checked result would go to row 1048577 of the worksheet, but a worksheet has "
       "1048576 rows: the header and 1048575 results. Clear the check marks past result "
       "1048575, or save the results as a text file instead.");
-  click("PushButton13");
+  click(kSaveWorkbook);
   EXPECT_EQ(spreadsheets_made, 1);
 }
 
@@ -95,12 +96,12 @@ TEST_F(ResultsTest, NoSpreadsheetProgramGivesTwoMessages) {
       .expectMessage(
           "Excel is not installed on this computer. You need to have it installed to "
           "use this feature.");
-  click("PushButton13");
+  click(kSaveWorkbook);
   EXPECT_EQ(spreadsheets_made, 0);
 }
 
 TEST_F(ResultsTest, EmptyResultsMakeNoWorkbook) {
-  click("PushButton13");
+  click(kSaveWorkbook);
   EXPECT_EQ(spreadsheets_made, 0);
 }
 
@@ -108,9 +109,9 @@ TEST_F(ResultsTest, WorkbookThatCannotBeMadeIsReportedOnce) {
   spreadsheet_fails = true;
   for (int i = 0; i < 100; ++i) add("x");
   prompt.expectErrorReport("Cannot create the workbook");
-  click("PushButton13");
+  click(kSaveWorkbook);
   EXPECT_TRUE(sheet_cells.empty());
-  EXPECT_EQ(form().pointer().value(), kPointerArrow);
+  EXPECT_EQ(form().pointer().shape(), PointerShape::Arrow);
 }
 
 TEST_F(ResultsTest, CopyPutsCheckedRowsOnTheClipboard) {
@@ -118,7 +119,7 @@ TEST_F(ResultsTest, CopyPutsCheckedRowsOnTheClipboard) {
   add("b", false);
   add("  c");
   prompt.expectMessage(kCopied);
-  click("PushButton5");
+  click(kCopyResults);
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "a\r\n  c\r\n");
   EXPECT_EQ(form().results().size(), 3u);
 }
@@ -126,34 +127,34 @@ TEST_F(ResultsTest, CopyPutsCheckedRowsOnTheClipboard) {
 TEST_F(ResultsTest, CopyOfAnEmptyListStillSaysSo) {
   QGuiApplication::clipboard()->setText("before");
   prompt.expectMessage(kCopied);
-  click("PushButton5");
+  click(kCopyResults);
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "before");
 }
 
 TEST_F(ResultsTest, ClearAndDoubleClick) {
-  click("PushButton2");  // nothing to clear
+  click(kClearResults);  // nothing to clear
   add("one");
   add("two");
   add("three");
-  auto* view = widget<QTableView>("ListView2");
+  auto* view = widget<QTableView>(kResultList);
   view->setCurrentIndex(view->model()->index(1, 0));
-  form().pointer().set(kPointerHourglass);
+  form().pointer().set(PointerShape::Hourglass);
   form().removeSelectedResult();
   EXPECT_EQ(results().size(), 3u);
-  form().pointer().set(kPointerArrow);
+  form().pointer().set(PointerShape::Arrow);
   form().removeSelectedResult();
   EXPECT_EQ(results(), (std::vector<std::string>{"one", "three"}));
-  click("PushButton2");
+  click(kClearResults);
   EXPECT_TRUE(results().empty());
 }
 
 TEST_F(ResultsTest, UnchecksByTheUserAreRespected) {
   add("one");
   add("two");
-  auto* model = widget<QTableView>("ListView2")->model();
+  auto* model = widget<QTableView>(kResultList)->model();
   model->setData(model->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
   prompt.expectMessage(kCopied);
-  click("PushButton5");
+  click(kCopyResults);
   EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "two\r\n");
 }
 

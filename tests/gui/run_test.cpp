@@ -7,6 +7,7 @@
 
 #include "app/caption_progress_bar.h"
 #include "output/yielder.h"
+#include "tests/gui/controls.h"
 #include "tests/gui/gui_test_base.h"
 
 namespace quorvane::test {
@@ -21,7 +22,7 @@ class RunTest : public GuiTest {
     for (const char* z : zips) form().zipList().append(z);
     form().zipList().flush();
   }
-  void run() { click("PushButton17"); }
+  void run() { click(kStartRun); }
 };
 
 TEST_F(RunTest, ConsecutiveModeOnTheSample) {
@@ -31,7 +32,7 @@ TEST_F(RunTest, ConsecutiveModeOnTheSample) {
   run();
   EXPECT_EQ(results(), (std::vector<std::string>{kSentence1, kSentence2}));
   for (std::size_t i = 0; i < 2; ++i) EXPECT_TRUE(form().results().isChecked(i));
-  EXPECT_EQ(form().pointer().value(), kPointerArrow);
+  EXPECT_EQ(form().pointer().shape(), PointerShape::Arrow);
   EXPECT_FALSE(form().runInProgress());
 }
 
@@ -53,21 +54,21 @@ TEST_F(RunTest, ARunAnnouncesRowsAFewTimesASecond) {
 TEST_F(RunTest, ReferenceModeWithEachWording) {
   start();
   fill({"03053", "92018", "60628"});
-  click("Option2");
-  widget<QLineEdit>("Text1")->setText(" 03053 ");
+  click(kReferenceMode);
+  widget<QLineEdit>(kReferenceZip)->setText(" 03053 ");
   struct Row {
     const char* option;
     std::vector<std::string> lines;
   };
   const Row rows[] = {
-      {"Option3",
+      {kSentenceWording,
        {"Distance between 03053 and 03053 is 0 miles",
         "Distance between 92018 and 03053 is 2556.52 miles",
         "Distance between 60628 and 03053 is 832.37 miles"}},
-      {"Option4",
+      {kZipsAndDistanceWording,
        {"03053 to 03053: 0 miles", "92018 to 03053: 2556.52 miles",
         "60628 to 03053: 832.37 miles"}},
-      {"Option5", {"0 miles", "2556.52 miles", "832.37 miles"}},
+      {kDistanceOnlyWording, {"0 miles", "2556.52 miles", "832.37 miles"}},
   };
   for (const auto& r : rows) {
     click(r.option);
@@ -75,7 +76,7 @@ TEST_F(RunTest, ReferenceModeWithEachWording) {
     run();
     EXPECT_EQ(results(), r.lines) << r.option;
   }
-  click("Option6");
+  click(kTable2012);
   prompt.expectMessage("Done.");
   run();
   EXPECT_EQ(results()[1], "2557.03 miles");
@@ -152,7 +153,7 @@ TEST_F(RunTest, CaptionNamesTheEntryAfterItsLastBackslash) {
 
 TEST_F(RunTest, ZeroCoordinatesAreNamedAtTheEnd) {
   start();
-  click("Option6");  // the 2012 table keeps military zip codes at 0, 0
+  click(kTable2012);  // the 2012 table keeps military zip codes at 0, 0
   fill({"03053", "34001", "09002", "60628"});
   prompt
       .expectMessage(
@@ -208,12 +209,12 @@ TEST_F(RunTest, CommandsInTheMiddleOfARun) {
   QObject::connect(&ticker, &QTimer::timeout, [&] {
     if (!form().runInProgress()) return;
     if (step == 0) {
-      click("PushButton1");   // busy: the list stays, the reference goes
-      click("PushButton7");   // adding works
-      click("PushButton17");  // a second run is ignored
+      click(kClearList);   // busy: the list stays, the reference goes
+      click(kLoadSample);  // adding works
+      click(kStartRun);    // a second run is ignored
       step = 1;
     } else if (step == 1 && form().results().size() == 1) {
-      click("Option5");  // once the first line is in: takes effect from the next entry
+      click(kDistanceOnlyWording);  // once the first line is in: takes effect from the next entry
       step = 2;
     }
   });
@@ -223,7 +224,7 @@ TEST_F(RunTest, CommandsInTheMiddleOfARun) {
   ticker.stop();
   // The loop bound stays at 4, but entry 4 now has a successor to compare with.
   EXPECT_EQ(entries().size(), 6u);
-  EXPECT_EQ(widget<QLineEdit>("Text1")->text(), "60628");
+  EXPECT_EQ(widget<QLineEdit>(kReferenceZip)->text(), "60628");
   EXPECT_EQ(results(),
             (std::vector<std::string>{kSentence1, "1724.21 miles", "832.37 miles", "0 miles"}));
 }
@@ -233,7 +234,7 @@ TEST_F(RunTest, EntriesRemovedDuringARunEndIt) {
   Yielder::setAlwaysForTesting(true);
   fill({"03053", "92018", "60628", "03053", "92018"});
   QTimer::singleShot(0, [&] {
-    form().pointer().set(kPointerArrow);  // as another command would leave it
+    form().pointer().set(PointerShape::Arrow);  // as another command would leave it
     form().zipList().removeAt(4);
     form().zipList().removeAt(3);
     form().zipList().removeAt(2);

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "app/caption_progress_bar.h"
+#include "tests/gui/controls.h"
 #include "tests/gui/gui_test_base.h"
 
 namespace quorvane::test {
@@ -33,8 +34,8 @@ TEST_F(GuiTest, FirstStartWithAnEmptyStore) {
   EXPECT_EQ(f.windowTitle(), "Quorvane");
   EXPECT_EQ(option_states(this, f),
             (std::vector<bool>{true, false, true, false, false, false, true}));
-  EXPECT_EQ(widget<QLineEdit>("Text1")->text(), "");
-  EXPECT_FALSE(widget<QLineEdit>("Text1")->isEnabled());
+  EXPECT_EQ(widget<QLineEdit>(kReferenceZip)->text(), "");
+  EXPECT_FALSE(widget<QLineEdit>(kReferenceZip)->isEnabled());
   EXPECT_EQ(f.zipList().size(), 0u);
   EXPECT_EQ(f.results().size(), 0u);
   EXPECT_EQ(f.progressBar().text(), "Progress Bar");
@@ -42,8 +43,8 @@ TEST_F(GuiTest, FirstStartWithAnEmptyStore) {
   EXPECT_EQ(f.size(), QSize(1064, 373));
   const QPoint off = f.frameGeometry().center() - f.screen()->availableGeometry().center();
   EXPECT_LE(off.manhattanLength(), 2);  // centred when first shown
-  EXPECT_EQ(widget<QTableView>("ListView1")->columnWidth(0), 466);
-  EXPECT_EQ(widget<QTableView>("ListView2")->model()->headerData(0, Qt::Horizontal).toString(),
+  EXPECT_EQ(widget<QTableView>(kZipList)->columnWidth(0), 466);
+  EXPECT_EQ(widget<QTableView>(kResultList)->model()->headerData(0, Qt::Horizontal).toString(),
             "Results");
   EXPECT_TRUE(opened_urls.empty());
 }
@@ -75,8 +76,8 @@ TEST_F(GuiTest, RestoresOptionsAndReferenceText) {
   MainWindow& f = start();
   EXPECT_EQ(option_states(this, f),
             (std::vector<bool>{false, true, false, true, false, true, false}));
-  EXPECT_TRUE(widget<QLineEdit>("Text1")->isEnabled());
-  EXPECT_EQ(widget<QLineEdit>("Text1")->text(), "abc");  // not tested at start-up
+  EXPECT_TRUE(widget<QLineEdit>(kReferenceZip)->isEnabled());
+  EXPECT_EQ(widget<QLineEdit>(kReferenceZip)->text(), "abc");  // not tested at start-up
 }
 
 TEST_F(GuiTest, NeitherComparisonOptionStoredKeepsTheBoxEnabled) {
@@ -85,7 +86,7 @@ TEST_F(GuiTest, NeitherComparisonOptionStoredKeepsTheBoxEnabled) {
   MainWindow& f = start();
   EXPECT_FALSE(option_states(this, f)[0]);
   EXPECT_FALSE(option_states(this, f)[1]);
-  EXPECT_TRUE(widget<QLineEdit>("Text1")->isEnabled());
+  EXPECT_TRUE(widget<QLineEdit>(kReferenceZip)->isEnabled());
 }
 
 TEST_F(GuiTest, UnreadableOptionValueIsReportedAtItsLine) {
@@ -121,7 +122,7 @@ TEST_F(GuiTest, ASettingsStoreThatCannotBeWrittenIsReportedAtClose) {
 TEST_F(GuiTest, ClosingWithAnEmptyListStoresTheEmptyText) {
   store("Zip Codes", "03053;");
   MainWindow& f = start();
-  click("PushButton1");
+  click(kClearList);
   f.close();
   EXPECT_TRUE(isStored("Zip Codes"));
   EXPECT_EQ(stored("Zip Codes"), "");
@@ -137,8 +138,9 @@ TEST_F(GuiTest, HomePageOpensOnlyOnTheLuckyDraw) {
 TEST_F(GuiTest, SkinAbsentKeepsTheWhiteLook) {
   MainWindow& f = start();
   EXPECT_FALSE(f.skinApplied());
-  EXPECT_EQ(widget<QGroupBox>("Frame2")->palette().color(QPalette::Window), QColor(Qt::white));
-  EXPECT_EQ(widget<QRadioButton>("Option4")->palette().color(QPalette::Window), QColor(Qt::white));
+  EXPECT_EQ(widget<QGroupBox>(kResultsFrame)->palette().color(QPalette::Window), QColor(Qt::white));
+  EXPECT_EQ(widget<QRadioButton>(kZipsAndDistanceWording)->palette().color(QPalette::Window),
+            QColor(Qt::white));
   EXPECT_TRUE(f.styleSheet().isEmpty());
 }
 
@@ -148,7 +150,8 @@ TEST_F(GuiTest, SkinPresentIsApplied) {
   MainWindow& f = start();
   EXPECT_TRUE(f.skinApplied());
   EXPECT_EQ(f.styleSheet(), "QPushButton { color: #123456; }");
-  EXPECT_NE(widget<QGroupBox>("Frame1")->palette().color(QPalette::Window), QColor(Qt::white));
+  EXPECT_NE(widget<QGroupBox>(kComparisonFrame)->palette().color(QPalette::Window),
+            QColor(Qt::white));
 }
 
 TEST_F(GuiTest, UnloadableSkinIsReportedOnceAndStartUpGoesOn) {
@@ -177,7 +180,7 @@ TEST_F(GuiTest, BrokenHandPointerFileIsReported) {
   prompt.expectErrorReport("at line 110");
   MainWindow& f = start();
   EXPECT_FALSE(f.pointer().hasHandImage());
-  f.pointer().set(kPointerHand);
+  f.pointer().set(PointerShape::Hand);
   EXPECT_EQ(f.cursor().shape(), Qt::PointingHandCursor);
 }
 
@@ -192,7 +195,7 @@ TEST_F(GuiTest, UnreadableSettingsFileGivesDefaultsAndOneMessage) {
   MainWindow& f = start();
   EXPECT_EQ(option_states(this, f),
             (std::vector<bool>{true, false, true, false, false, false, true}));
-  click("Option4");
+  click(kZipsAndDistanceWording);
   EXPECT_EQ(stored("Option4"), "True");
 }
 
@@ -334,7 +337,7 @@ TEST_F(GuiTest, ASettingQtCannotWriteBackIsLeftOutAtStartUp) {
                            .arg(ini));
   MainWindow& f = start();
   EXPECT_EQ(entries(), std::vector<std::string>{"03053"});
-  EXPECT_TRUE(widget<QRadioButton>("Option4")->isChecked());
+  EXPECT_TRUE(widget<QRadioButton>(kZipsAndDistanceWording)->isChecked());
   f.zipList().append("60628");
   f.close();  // no error report
   EXPECT_EQ(stored("Zip Codes"), "03053;60628;");

@@ -57,6 +57,12 @@ TEST(TextExport, ExactBytes) {
        "Results         \t\r\n"},
       {"trailing spaces kept", results({{"a  ", true}, {"  b", true}}),
        "Results\t\r\na      \t\r\n  b    \t\r\n"},
+      {"a non-ASCII cell is padded by its characters",
+       results({{"M\xC3\xABtz 5 miles", true}, {"ab", true}}),
+       "Results     \t\r\nM\xC3\xABtz 5 miles\t\r\nab          \t\r\n"},
+      {"a shorter non-ASCII cell is padded by its characters",
+       results({{"M\xC3\xABtz", true}, {"long enough", true}}),
+       "Results    \t\r\nM\xC3\xABtz       \t\r\nlong enough\t\r\n"},
       {"two columns", two_columns, "Zip  \tMiles  \t\r\n03053\t7      \t\r\n92018\t       \t\r\n"},
   };
   for (const auto& r : rows) EXPECT_EQ(export_bytes(r.list).toStdString(), r.bytes) << r.name;
