@@ -271,6 +271,14 @@ TEST_F(GuiTest, NamedPipesAtStartUpAreReportedNotWaitedFor) {
   EXPECT_EQ(stored("Zip Codes"), "03053;");
 }
 
+// A style sheet of `rules` rules of a selector pair and one declaration each.
+std::string rules_of_three_parts(int rules) {
+  std::string sheet;
+  for (int i = 0; i < rules; ++i)
+    sheet += "QWidget#w" + std::to_string(i) + ", QPushButton { color: #123456; }\n";
+  return sheet;
+}
+
 TEST_F(GuiTest, SkinsThatCannotBeUsedSayWhy) {
   QDir().mkpath(programFile("x"));
   const QString picture = tempFile("arrow.png");
@@ -286,6 +294,17 @@ TEST_F(GuiTest, SkinsThatCannotBeUsedSayWhy) {
        "the picture " + picture + " it names is a named pipe, not a regular file"},
       {"QPushButton { color: red; }\n" + std::string(4 << 20, ' '),
        ": at 4194332 bytes it is too large for a style sheet (at most 4194304 bytes, 4 MB)"},
+      {[] {
+         std::string sheet;
+         for (int i = 0; i < 110000; ++i)
+           sheet += "QPushButton#b" + std::to_string(i) + " { color: #123456; }\n";
+         return sheet.substr(0, 4 << 20);
+       }(),
+       ": with 215270 rules, selectors and declarations it is too large for a style sheet "
+       "(at most 10000)"},
+      {rules_of_three_parts(3333) + "QLabel { color: red; }",
+       ": with 10001 rules, selectors and declarations it is too large for a style sheet (at "
+       "most 10000)"},
   };
   for (const auto& c : cases) {
     write_file(programFile("x/o.cjs").toStdString(), c.sheet);
@@ -300,6 +319,10 @@ TEST_F(GuiTest, SkinsThatCannotBeUsedSayWhy) {
   MainWindow window(MainWindowEnvironment{program_folder_, {}, {}, {}, {}});
   window.startUp();
   EXPECT_TRUE(window.skinApplied());  // a picture that is not there is Qt's to pass over
+  write_file(programFile("x/o.cjs").toStdString(), rules_of_three_parts(3333) + "QLabel { }");
+  MainWindow at_the_limit(MainWindowEnvironment{program_folder_, {}, {}, {}, {}});
+  at_the_limit.startUp();
+  EXPECT_TRUE(at_the_limit.skinApplied());  // 10,000 parts
 }
 
 TEST_F(GuiTest, ASettingsFileQtCannotParseIsSetAsideAtStartUp) {
