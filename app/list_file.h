@@ -11,6 +11,9 @@ namespace quorvane {
 
 // A file larger than this is no zip code list; it is refused with one message.
 inline constexpr qint64 kMaxListFileBytes = 64LL << 20;
+// The longest entry of the list, in bytes of UTF-8: a line of a list file that the
+// command line reads.
+inline constexpr qsizetype kMaxEntryBytes = 1 << 20;
 
 // Calls `entry` for every entry of `bytes`, in order (see ListReader). Returns false
 // (after the entries before it) at a NUL byte, which no text file holds.

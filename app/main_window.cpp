@@ -67,7 +67,7 @@ MainWindowEnvironment MainWindowEnvironment::desktop(const QString& folder) {
 MainWindow::MainWindow(MainWindowEnvironment env, QWidget* parent)
     : QWidget(parent),
       env_(std::move(env)),
-      settings_(std::make_unique<SettingsStore>()),
+      settings_(std::make_unique<SettingsStore>(env_.maxListEntries)),
       engine_((env_.programFolder + QStringLiteral("/dbZips.mdb")).toStdString()),
       pointer_(this) {
   setObjectName(QStringLiteral("Form1"));

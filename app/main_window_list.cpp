@@ -44,8 +44,22 @@ void MainWindow::addZipCodes() {
   });
   if (answer.isEmpty()) return;
   trap.line(104, [&] {
-    zip_list_->append(answer.toStdString());
+    std::string entry = answer.toStdString();
+    const bool cut = entry.size() > std::size_t(kMaxEntryBytes);
+    if (cut) {
+      // Cut at the start of a character, never inside one.
+      std::size_t end = kMaxEntryBytes;
+      while (end > 0 && (static_cast<unsigned char>(entry[end]) & 0xC0) == 0x80) --end;
+      entry.resize(end);
+    }
+    zip_list_->append(std::move(entry));
     zip_list_->flush();
+    if (cut)
+      Prompt::instance().message(
+          QStringLiteral("The zip code typed is longer than an entry of the list may be "
+                         "(%1 bytes, 1 MB): only its first %2 bytes were added.")
+              .arg(kMaxEntryBytes)
+              .arg(zip_list_->text(zip_list_->size() - 1).size()));
   });
 }
 

@@ -19,6 +19,15 @@ namespace quorvane {
 namespace {
 
 constexpr qint64 kMaxSkinBytes = 4 << 20;
+// Qt's time to style the window grows with the rules, selectors and declarations of
+// its style sheet (30,000 rules take a second); the shipped skin has fewer than 100.
+constexpr qsizetype kMaxSkinParts = 10000;
+
+// The rules, selectors and declarations of a style sheet, counted by the characters
+// that open or part them.
+qsizetype style_sheet_parts(const QByteArray& sheet) {
+  return sheet.count('{') + sheet.count(',') + sheet.count(';');
+}
 
 // The files a style sheet's url() values name; pictures built into the program
 // (":/...", "qrc:...") are no files.
@@ -72,6 +81,11 @@ void MainWindow::applySkin() {
                                std::to_string(kMaxSkinBytes) + " bytes, 4 MB)");
   const QByteArray sheet = file.read(kMaxSkinBytes);
   if (sheet.contains('\0')) throw RuntimeError(75, shown + ": it is not a style sheet");
+  if (const qsizetype parts = style_sheet_parts(sheet); parts > kMaxSkinParts)
+    throw RuntimeError(75, shown + ": with " + std::to_string(parts) +
+                               " rules, selectors and declarations it is too large for a "
+                               "style sheet (at most " +
+                               std::to_string(kMaxSkinParts) + ")");
   // Qt opens the pictures the sheet names when it paints; a named pipe there would
   // freeze the window at its first paint.
   for (const std::string& picture : pictures_named(sheet)) {

@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QInputDialog>
+#include <QLineEdit>
 #include <QMessageBox>
 
 #include "engine/error_trap.h"
@@ -100,9 +101,12 @@ void QtPrompt::errorReport(const QString& text) {
 }
 
 QString QtPrompt::input(const QString& prompt, const QString& title) {
-  bool ok = false;
-  const QString answer = QInputDialog::getText(parent_, title, prompt, QLineEdit::Normal, {}, &ok);
-  return ok ? answer : QString();
+  QInputDialog dialog(parent_);
+  dialog.setWindowTitle(title);
+  dialog.setLabelText(prompt);
+  dialog.setInputMode(QInputDialog::TextInput);
+  if (auto* edit = dialog.findChild<QLineEdit*>()) edit->setMaxLength(kMaxInputCharacters);
+  return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 
 QStringList QtPrompt::openFiles(const QString& title, const QString& filter) {

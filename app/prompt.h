@@ -29,6 +29,10 @@ class Prompt {
   static void install(Prompt* prompt);
 };
 
+// The longest answer the input box takes, in characters: one more than an entry of the
+// list may hold, so that a longer one is seen to be longer (a line edit takes 32,767).
+inline constexpr int kMaxInputCharacters = (1 << 20) + 1;
+
 // The dialogs on screen.
 class QtPrompt : public Prompt {
  public:

@@ -1,28 +1,41 @@
 #include "app/settings.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
-#include <QTemporaryFile>
-#include <algorithm>
-#include <utility>
-#include <vector>
+#include <QSettings>
+#include <QTimer>
+#include <cerrno>
+#include <cstring>
 
 #include "engine/regular_file.h"
 
 namespace quorvane {
 namespace {
 
-const QString kGroup = QStringLiteral("Quorvane");
+constexpr int kZipCodes = 8;  // the list's place in kSettingKeys
 
-const char* fallback_for(const QString& key) {
-  for (const auto& k : kSettingKeys)
-    if (key == QLatin1String(k.key)) return k.fallback;
-  return "";
+QStringList whole_keys() {
+  QStringList keys;
+  for (const auto& k : kSettingKeys) keys.append(QStringLiteral("Quorvane/") + k.key);
+  return keys;
 }
 
-// A name to keep an unreadable settings file under that no earlier one has taken:
+int key_index(const QString& key) {
+  for (int i = 0; i < int(std::size(kSettingKeys)); ++i)
+    if (key == QLatin1String(kSettingKeys[i].key)) return i;
+  return -1;
+}
+
+QString system_reason(int error) {
+  return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// A name to keep the settings file as it was under that no earlier one has taken:
 // FILE.unreadable, then FILE.unreadable.2, .3 and so on.
 QString free_aside_name(const QString& file) {
   const QString first = file + QStringLiteral(".unreadable");
@@ -32,164 +45,207 @@ QString free_aside_name(const QString& file) {
   return name;
 }
 
-std::unique_ptr<QSettings> open_store() {
-  return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,
-                                     QStringLiteral("Kelvarin"));
-}
-
-// Where the store's file is, found without reading it: Qt opens the file as soon as a
-// store is made, and the open of a named pipe would never return.
+// Where the store's file is, found without reading it.
 QString store_file_name() {
   const QSettings elsewhere(QSettings::IniFormat, QSettings::UserScope,
                             QStringLiteral("Kelvarin.where"));
   return QFileInfo(elsewhere.fileName()).path() + QStringLiteral("/Kelvarin.ini");
 }
 
-bool is_irregular(const QString& file) {
-  return !irregular_kind(QFile::encodeName(file).toStdString()).empty();
-}
-
-// Whether the store's file cannot be read. Qt reports a file it cannot parse only once
-// something is read, so this reads.
-bool is_unreadable(QSettings& settings) {
-  settings.allKeys();
-  return settings.status() != QSettings::NoError;
-}
-
-// Whether Qt reads back each of `keys` after writing it. It reads some keys it cannot
-// write: "a/" goes out as "a\", and then the whole file is unreadable to it.
-QStringList keys_written_back(const QStringList& keys) {
-  QTemporaryDir dir;
-  if (!dir.isValid()) return keys;
-  static int probes = 0;  // each probe a new file: Qt keeps what it read by the file's name
-  const QString file = dir.filePath(QStringLiteral("keys%1.ini").arg(++probes));
-  {
-    QSettings probe(file, QSettings::IniFormat);
-    for (const QString& key : keys) probe.setValue(key, QString());
+// At most `limit` + 1 bytes of the file, so that a larger one is seen to be larger.
+QByteArray read_bounded(const QString& file, qint64 limit) {
+  RegularFile in(QFile::encodeName(file).toStdString());
+  QByteArray bytes;
+  for (qint64 got = 0; got <= limit;) {
+    bytes.resize(std::min<qint64>(limit + 1, got + (1 << 20)));
+    const ssize_t n = ::read(in.fd(), bytes.data() + got, std::size_t(bytes.size() - got));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) throw std::runtime_error(std::strerror(errno));
+    if (n == 0) {
+      bytes.truncate(got);
+      break;
+    }
+    got += n;
+    if (got == bytes.size() && got > limit) break;
   }
-  QSettings back(file, QSettings::IniFormat);
-  QStringList kept = back.allKeys();
-  if (back.status() != QSettings::NoError) kept.clear();
-  return kept;
+  return bytes;
 }
 
-// The keys of `settings` that Qt cannot write back, each tried on its own.
-QStringList keys_qt_cannot_write(const QSettings& settings) {
-  const QStringList keys = settings.allKeys();
-  const QStringList back = keys_written_back(keys);
-  if (std::all_of(keys.begin(), keys.end(), [&](const QString& k) { return back.contains(k); }))
-    return {};
-  QStringList lost;
-  constexpr int kMostKeysTried = 1000;
-  for (int i = 0; i < keys.size(); ++i)
-    if (i >= kMostKeysTried || !keys_written_back({keys[i]}).contains(keys[i]))
-      lost.append(keys[i]);
-  return lost;
-}
-
-// Whether the file holds every value of the store, read afresh. Stores of one file
-// share what Qt read of it, so the file is read through another name.
-bool written_back(const QSettings& settings) {
-  std::unique_ptr<RegularFile> file;
-  try {
-    file = std::make_unique<RegularFile>(QFile::encodeName(settings.fileName()).toStdString());
-  } catch (const std::exception&) {
-    return false;
+// The list cut after its `most`-th entry (empty pieces are no entries); nullopt when
+// it holds no more than that.
+std::optional<qsizetype> end_of_entries(const QString& list, std::size_t most) {
+  std::size_t entries = 0;
+  qsizetype piece = 0;
+  for (qsizetype i = 0; i <= list.size(); ++i) {
+    if (i < list.size() && list[i] != QLatin1Char(';')) continue;
+    if (i > piece && ++entries > most) return piece;
+    piece = i + 1;
   }
-  QSettings written(QStringLiteral("/proc/self/fd/%1").arg(file->fd()), QSettings::IniFormat);
-  if (is_unreadable(written)) return false;
-  for (const auto& k : kSettingKeys) {
-    const QString key = kGroup + QLatin1Char('/') + QLatin1String(k.key);
-    if (written.value(key) != settings.value(key)) return false;
-  }
-  return true;
+  return std::nullopt;
 }
 
-// The system's reason why a file of `bytes` bytes cannot be written beside `file`.
-QString write_problem(const QString& file, qint64 bytes) {
+// Writes `bytes` to a new file beside `file` and renames it over `file`: a write that
+// fails leaves the old file whole. The mode of the old file is kept.
+QString replace_file(const QString& file, const QByteArray& bytes) {
   const QFileInfo info(file);
-  if (!QDir().mkpath(info.absolutePath()))
-    return QStringLiteral("its folder %1 cannot be made").arg(info.absolutePath());
-  QTemporaryFile probe(info.absolutePath() + QStringLiteral("/.Kelvarin.XXXXXX"));
-  if (!probe.open()) return probe.errorString();
-  const QByteArray block(1 << 16, ' ');
-  for (qint64 left = bytes; left > 0; left -= block.size())
-    if (probe.write(block.constData(), std::min<qint64>(left, block.size())) < 0)
-      return probe.errorString();
-  if (!probe.flush()) return probe.errorString();
-  return {};
+  const QString target = info.isSymLink() ? info.symLinkTarget() : file;
+  const QString folder = QFileInfo(target).absolutePath();
+  if (!QDir().mkpath(folder)) return QStringLiteral("its folder %1 cannot be made").arg(folder);
+  const std::string kind = irregular_kind(QFile::encodeName(target).toStdString());
+  if (!kind.empty()) return QStringLiteral("it is %1, not a regular file").arg(kind.c_str());
+  QByteArray temp = QFile::encodeName(folder + QStringLiteral("/.Kelvarin.ini.XXXXXX"));
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return system_reason(errno);
+  struct stat old {};
+  mode_t mode = 0;
+  if (::stat(QFile::encodeName(target).constData(), &old) == 0) {
+    mode = old.st_mode & 07777;
+  } else {
+    mode = ::umask(0);
+    ::umask(mode);
+    mode = 0666 & ~mode;
+  }
+  int error = 0;
+  for (qsizetype done = 0; done < bytes.size() && !error;) {
+    const ssize_t n = ::write(fd, bytes.constData() + done, std::size_t(bytes.size() - done));
+    if (n < 0 && errno != EINTR) error = errno;
+    if (n > 0) done += n;
+  }
+  if (!error && ::fchmod(fd, mode) != 0) error = errno;
+  if (!error && ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && !error) error = errno;
+  if (!error && ::rename(temp.constData(), QFile::encodeName(target).constData()) != 0)
+    error = errno;
+  if (!error) return {};
+  ::unlink(temp.constData());
+  return system_reason(error);
 }
 
 }  // namespace
 
-SettingsStore::SettingsStore() {
-  const QString file = store_file_name();
-  const QString aside = free_aside_name(file);
-  if (!is_irregular(file)) {
-    settings_ = open_store();
-    if (!is_unreadable(*settings_)) {
-      const QStringList lost = keys_qt_cannot_write(*settings_);
-      if (lost.isEmpty()) return;
-      // Qt cannot even remove such a key: the others go to a new file.
-      std::vector<std::pair<QString, QVariant>> kept;
-      for (const QString& key : settings_->allKeys())
-        if (!lost.contains(key)) kept.emplace_back(key, settings_->value(key));
-      settings_.reset();
-      QFile::rename(file, aside);
-      settings_ = open_store();
-      for (const auto& [key, value] : kept) settings_->setValue(key, value);
-      problem_ = QStringLiteral(
-                     "The settings file %1 holds settings that cannot be saved again (%2). "
-                     "Quorvane keeps the others; the whole file was kept as %3.")
-                     .arg(file, lost.join(QStringLiteral(", ")).left(200), aside);
-      return;
-    }
-  }
-  problem_ = QStringLiteral(
-                 "The settings file %1 could not be read. Quorvane starts with its "
-                 "default settings; the unreadable file was kept as %2.")
-                 .arg(file, aside);
-  // Keep the unreadable file for the user and start from an empty store.
-  settings_.reset();
-  QFile::rename(file, aside);
-  settings_ = open_store();
+SettingsStore::SettingsStore(std::size_t max_list_entries)
+    : file_(store_file_name()), text_(whole_keys()) {
+  load(max_list_entries);
 }
 
-SettingsStore::~SettingsStore() = default;
+SettingsStore::~SettingsStore() {
+  if (pending_) sync();
+}
 
-QString SettingsStore::fileName() const {
-  return settings_->fileName();
+void SettingsStore::load(std::size_t max_list_entries) {
+  const QFileInfo info(file_);
+  if (!info.exists() && !info.isSymLink()) return;  // the first start
+  QByteArray bytes;
+  bool read = true;
+  try {
+    bytes = read_bounded(file_, kMaxSettingsFileBytes);
+  } catch (const std::exception&) {
+    read = false;
+  }
+  const bool cut = bytes.size() > kMaxSettingsFileBytes;
+  if (cut) bytes.truncate(kMaxSettingsFileBytes);
+  if (!read || !text_.parse(std::move(bytes))) {
+    // Keep the unreadable file for the user and start from an empty store.
+    const QString aside = free_aside_name(file_);
+    problem_ = QStringLiteral(
+                   "The settings file %1 could not be read. Quorvane starts with its "
+                   "default settings; the unreadable file was kept as %2.")
+                   .arg(file_, aside);
+    QFile::rename(file_, aside);
+    text_.parse({});
+    return;
+  }
+  for (int i = 0; i < int(std::size(kSettingKeys)); ++i) {
+    const auto value = text_.value(i);
+    present_[i] = value.has_value();
+    if (value) values_[i] = *value;
+  }
+  QStringList notes;
+  if (text_.skippedLines() == 1)
+    notes.append(
+        QStringLiteral("Line %1 could not be read and was skipped.").arg(text_.firstSkippedLine()));
+  else if (text_.skippedLines() > 1)
+    notes.append(QStringLiteral("%1 lines could not be read and were skipped (the first is "
+                                "line %2).")
+                     .arg(text_.skippedLines())
+                     .arg(text_.firstSkippedLine()));
+  if (cut) {
+    // The last line read may end in the middle of a value: the list keeps its whole
+    // entries; another value is left out.
+    const int at_end = text_.keyAtEnd();
+    if (at_end == kZipCodes)
+      values_[kZipCodes].truncate(values_[kZipCodes].lastIndexOf(QLatin1Char(';')) + 1);
+    else if (at_end >= 0)
+      present_[at_end] = false;
+    notes.append(QStringLiteral("It is larger than a settings file may be (%1 bytes, 64 MB): "
+                                "only its first 64 MB were read.")
+                     .arg(kMaxSettingsFileBytes));
+  }
+  if (const auto end = end_of_entries(values_[kZipCodes], max_list_entries)) {
+    values_[kZipCodes].truncate(*end);
+    notes.append(QStringLiteral("Its zip code list holds more than the list's %1 entries: "
+                                "only the first %1 were loaded.")
+                     .arg(max_list_entries));
+  }
+  if (notes.isEmpty()) return;
+  aside_ = free_aside_name(file_);
+  QString reason;
+  const QString kept = keepOriginal(&reason)
+                           ? QStringLiteral("The whole file was kept as %1.").arg(aside_)
+                           : QStringLiteral(
+                                 "The whole file could not be kept as %1 (%2), so "
+                                 "the settings will not be saved.")
+                                 .arg(aside_, reason);
+  problem_ = QStringLiteral("The settings file %1 could not be read whole. ").arg(file_) +
+             notes.join(QLatin1Char(' ')) + QLatin1Char(' ') + kept;
+}
+
+// Keeps the file as it was under aside_ (a second name for it, or a copy), once.
+bool SettingsStore::keepOriginal(QString* reason) {
+  if (aside_.isEmpty() || kept_) return true;
+  const QByteArray from = QFile::encodeName(file_), to = QFile::encodeName(aside_);
+  if (::link(from.constData(), to.constData()) == 0 || QFile::copy(file_, aside_)) {
+    kept_ = true;
+    return true;
+  }
+  *reason = system_reason(errno);
+  return false;
 }
 
 QString SettingsStore::read(const QString& key) const {
-  const QVariant v = settings_->value(kGroup + QLatin1Char('/') + key);
-  if (!v.isValid()) return QString::fromLatin1(fallback_for(key));
-  // An unquoted value with commas reads back as a list; it was one text.
-  if (v.typeId() == QMetaType::QStringList) return v.toStringList().join(QStringLiteral(", "));
-  return v.toString();
+  const int i = key_index(key);
+  if (i < 0) return {};
+  return present_[i] ? values_[i] : QString::fromLatin1(kSettingKeys[i].fallback);
 }
 
 void SettingsStore::write(const QString& key, const QString& value) {
-  settings_->setValue(kGroup + QLatin1Char('/') + key, value);
+  const int i = key_index(key);
+  if (i < 0) return;
+  values_[i] = value;
+  present_[i] = written_[i] = true;
+  if (pending_) return;
+  pending_ = true;
+  QTimer::singleShot(0, &deferred_, [this] {
+    if (pending_) sync();
+  });
 }
 
 bool SettingsStore::sync(QString* reason) {
-  // Qt reads the file again before it writes; a named pipe put there would block it.
-  const std::string kind = irregular_kind(QFile::encodeName(settings_->fileName()).toStdString());
-  if (!kind.empty()) {
-    if (reason) *reason = QStringLiteral("it is %1, not a regular file").arg(kind.c_str());
-    return false;
+  QString why;
+  if (keepOriginal(&why)) {
+    std::vector<std::pair<int, QString>> changed;
+    for (int i = 0; i < int(std::size(kSettingKeys)); ++i)
+      if (written_[i]) changed.emplace_back(i, values_[i]);
+    if (changed.empty()) return true;
+    why = replace_file(file_, text_.render(changed));
+    if (why.isEmpty()) {
+      pending_ = false;
+      return true;
+    }
+  } else {
+    why = QStringLiteral("the file as it was could not be kept as %1 first: %2").arg(aside_, why);
   }
-  settings_->sync();
-  // Qt takes a short write (a disk that fills up half way) for success, and a file it
-  // could not parse before writing over it for a failure: what counts is what is there.
-  if (settings_->status() != QSettings::AccessError && written_back(*settings_)) return true;
-  if (reason) {
-    qint64 bytes = 0;
-    for (const auto& k : kSettingKeys) bytes += read(QLatin1String(k.key)).size() * 3 + 64;
-    *reason = write_problem(settings_->fileName(), bytes);
-    if (reason->isEmpty()) *reason = QStringLiteral("the file could not be written");
-  }
+  if (reason) *reason = why;
   return false;
 }
 

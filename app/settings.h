@@ -1,10 +1,13 @@
 #pragma once
 // The per-user settings store: application "Kelvarin", section "Quorvane", text
 // values. Every key the program keeps, with its default, stands in one table.
-#include <QSettings>
+#include <QObject>
 #include <QString>
-#include <memory>
+#include <cstddef>
+#include <iterator>
 #include <optional>
+
+#include "app/settings_file.h"
 
 namespace quorvane {
 
@@ -18,25 +21,42 @@ inline constexpr SettingKey kSettingKeys[] = {
     {"Option6", "0"}, {"Option7", "1"}, {"Text1", ""},    {"Zip Codes", ""},
 };
 
+// The file's limits, those of a list file: more is not read.
+inline constexpr qint64 kMaxSettingsFileBytes = 64LL << 20;
+
 class SettingsStore {
  public:
-  // The store in the user's configuration folder (QSettings::setPath moves it for tests).
-  SettingsStore();
+  // The store in the user's configuration folder (QSettings::setPath moves it for
+  // tests). The stored list is read up to `max_list_entries` entries.
+  explicit SettingsStore(std::size_t max_list_entries = 20'000'000);
   ~SettingsStore();
 
   // The stored value, or the table's default for a missing key.
   QString read(const QString& key) const;
+  // Changes a value in memory; the file follows as soon as the event loop runs.
   void write(const QString& key, const QString& value);
-  // Writes pending values to the file; false when they could not be written, with the
-  // system's reason in `reason` ("No space left on device").
+  // Writes the values to the file (a new file beside it, renamed over it, so that the
+  // old one stays whole when the new one cannot be written); false when they could not
+  // be written, with the system's reason in `reason` ("No space left on device").
   bool sync(QString* reason = nullptr);
 
-  // Set when the file could not be read: the program goes on with the defaults.
+  // Set when the file could not be read whole: the one message for the user.
   const QString& problem() const { return problem_; }
-  QString fileName() const;
+  QString fileName() const { return file_; }
 
  private:
-  std::unique_ptr<QSettings> settings_;
+  void load(std::size_t max_list_entries);
+  bool keepOriginal(QString* reason);
+
+  QString file_;
+  SettingsText text_;
+  QString values_[std::size(kSettingKeys)];
+  bool present_[std::size(kSettingKeys)] = {};
+  bool written_[std::size(kSettingKeys)] = {};
+  bool pending_ = false;  // written since the last sync
+  QString aside_;         // where the file as it was is to be kept; empty when not
+  bool kept_ = false;     // whether it has been
+  QObject deferred_;      // the owner of a sync waiting for the event loop
   QString problem_;
 };
 

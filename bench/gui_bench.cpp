@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <random>
 
 #include "app/main_window.h"
@@ -78,10 +79,46 @@ void click(MainWindow& f, const char* name) {
 
 }  // namespace
 
+constexpr char kUsage[] =
+    "Usage: gui_bench [ENTRIES] [--run-only]\n"
+    "Times the window's commands on a list of ENTRIES zip codes (default 1000000).\n"
+    "  --run-only  time one run and nothing else\n";
+
+// The list's size and whether only the run is timed; nullopt after printing the usage.
+struct Arguments {
+  std::size_t entries = 1000000;
+  bool run_only = false;
+};
+std::optional<Arguments> arguments(int argc, char** argv, int* status) {
+  Arguments a;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      *status = 0;
+      return std::nullopt;
+    }
+    if (arg == "--run-only" && i == 2) {
+      a.run_only = true;
+    } else if (i == 1 && !arg.empty() && arg.size() <= 9 &&
+               arg.find_first_not_of("0123456789") == std::string::npos && std::stoul(arg) > 1) {
+      a.entries = std::stoul(arg);
+    } else {
+      std::fprintf(stderr, "gui_bench: cannot use the argument %s\n%s", argv[i], kUsage);
+      *status = 2;
+      return std::nullopt;
+    }
+  }
+  return a;
+}
+
 int main(int argc, char** argv) {
+  int status = 0;
+  const auto args = arguments(argc, argv, &status);
+  if (!args) return status;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  const std::size_t n = argc > 1 ? std::stoul(argv[1]) : 1000000;
+  const std::size_t n = args->entries;
   QTemporaryDir dir;
   QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("config"));
   BenchPrompt prompt;
@@ -131,7 +168,7 @@ int main(int argc, char** argv) {
     }
   };
   std::vector<double> window_runs, engine_runs;
-  const int rounds = argc > 2 && std::string(argv[2]) == "--run-only" ? 1 : 5;
+  const int rounds = args->run_only ? 1 : 5;
   // How long the window goes without answering: the longest time between two passes
   // of its event loop, the start and end of the run included.
   QElapsedTimer since_answer;

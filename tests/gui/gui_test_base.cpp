@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTimer>
 
@@ -31,20 +32,47 @@ void GuiTest::TearDown() {
   Yielder::setAlwaysForTesting(false);
 }
 
+namespace {
+
+// The settings file through Qt's own reader, under a name it has not read before: Qt
+// keeps what it read of a file by its name, and may miss a change within the same
+// millisecond.
+QString fresh_copy(const QString& file) {
+  static int copies = 0;
+  const QString copy = file + QStringLiteral(".read%1").arg(++copies);
+  QFile::remove(copy);
+  if (QFile::exists(file)) QFile::copy(file, copy);
+  return copy;
+}
+
+}  // namespace
+
+QString GuiTest::settingsFile() const {
+  return QString::fromStdString(dir_.file("config/Kelvarin.ini"));
+}
+
 void GuiTest::store(const QString& key, const QString& value) {
-  QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kelvarin"));
-  s.setValue(QStringLiteral("Quorvane/") + key, value);
+  const QString copy = fresh_copy(settingsFile());
+  {
+    QSettings s(copy, QSettings::IniFormat);
+    s.setValue(QStringLiteral("Quorvane/") + key, value);
+  }
+  QDir().mkpath(QFileInfo(settingsFile()).path());
+  QFile::remove(settingsFile());
+  QFile::rename(copy, settingsFile());
 }
 
 QString GuiTest::stored(const QString& key) {
   if (window_) window_->settings().sync();
-  QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kelvarin"));
+  const QString copy = fresh_copy(settingsFile());
+  QSettings s(copy, QSettings::IniFormat);
   return s.value(QStringLiteral("Quorvane/") + key).toString();
 }
 
 bool GuiTest::isStored(const QString& key) {
   if (window_) window_->settings().sync();
-  QSettings s(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Kelvarin"));
+  const QString copy = fresh_copy(settingsFile());
+  QSettings s(copy, QSettings::IniFormat);
   return s.contains(QStringLiteral("Quorvane/") + key);
 }
 

@@ -42,6 +42,7 @@ class GuiTest : public ::testing::Test {
   void store(const QString& key, const QString& value);
   QString stored(const QString& key);
   bool isStored(const QString& key);
+  QString settingsFile() const;
 
   MainWindow& start();
   MainWindow& form() { return *window_; }

@@ -1,11 +1,13 @@
 #include <sys/stat.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include "output/yielder.h"
 #include "tests/gui/controls.h"
@@ -22,6 +24,40 @@ TEST_F(GuiTest, AddKeepsTheAnswerExactly) {
       .expectInput("60628, 92018");
   for (int i = 0; i < 4; ++i) click(kAddZipCodes);
   EXPECT_EQ(entries(), (std::vector<std::string>{"  03053 ", "60628, 92018", "60628, 92018"}));
+}
+
+// The input box takes a long paste whole, up to an entry's limit; a longer one is cut
+// there, with a message, never at the line edit's own 32,767 characters.
+TEST_F(GuiTest, LongAnswersAreKeptUpToTheEntryLimit) {
+  start();
+  const QString limit_text = QStringLiteral(
+      "The zip code typed is longer than an entry of the list may be (1048576 "
+      "bytes, 1 MB): only its first %1 bytes were added.");
+  struct Row {
+    const char* what;
+    std::string answer;
+    std::size_t kept;
+    QString message;
+  };
+  std::string two_byte_end = "x";
+  for (int i = 0; i < (1 << 19); ++i) two_byte_end += "\xc3\xa9";
+  const Row rows[] = {
+      {"40,000 characters", std::string(40000, '1'), 40000, {}},
+      {"1 MB", std::string(1 << 20, '1'), 1 << 20, {}},
+      {"1 MB and a byte", std::string((1 << 20) + 1, '1'), 1 << 20, limit_text.arg(1 << 20)},
+      {"10 MB", std::string(10 << 20, '1'), 1 << 20, limit_text.arg(1 << 20)},
+      {"a character across the limit", two_byte_end, (1 << 20) - 1, limit_text.arg((1 << 20) - 1)},
+  };
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.what);
+    click("PushButton1");
+    prompt.expectInput(QString::fromStdString(r.answer));
+    if (!r.message.isEmpty()) prompt.expectMessage(r.message);
+    click("PushButton6");
+    ASSERT_EQ(entries().size(), 1u);
+    EXPECT_EQ(entries()[0], r.answer.substr(0, r.kept));
+    prompt.verify();
+  }
 }
 
 TEST_F(GuiTest, ListFilesAreSplitAtLineEnds) {
