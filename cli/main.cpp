@@ -4,6 +4,7 @@
 #include <functional>
 #include <sstream>
 #include <utility>
+#include <vector>
 
 #include "cli/assign.h"
 #include "cli/augment.h"
@@ -114,9 +115,13 @@ int main(int argc, char** argv) {
     }
     for (const auto& [command, action] : commands)
       if (command->parsed()) return action();
-    report(
-        "A command is needed: run, distance, within, nearest, matrix, tables or info, or assign "
-        "(quorvane-cli --help tells more)");
+    std::string names;  // the commands --help lists, in its order
+    std::vector<std::string> listed;
+    for (const auto& [command, action] : commands)
+      if (!command->get_group().empty()) listed.push_back(command->get_name());
+    for (std::size_t i = 0; i < listed.size(); ++i)
+      names += (i == 0 ? "" : i + 1 == listed.size() ? " or " : ", ") + listed[i];
+    report("A command is needed: " + names + " (quorvane-cli --help tells more)");
     return kError;
   } catch (const OutputFailed&) {
     return kError;

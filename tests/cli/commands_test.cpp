@@ -84,7 +84,11 @@ TEST_F(Cli, ExitStatusesAndMessages) {
     std::string out = {};
   };
   const Row rows[] = {
-      {{}, "", 2, "A command is needed: run, distance, within, nearest, matrix, tables or info"},
+      {{},
+       "",
+       2,
+       "A command is needed: run, distance, within, nearest, matrix, tables, info, lookup, "
+       "find, augment, assign or map (quorvane-cli --help tells more)"},
       {{"frob"}, "", 2, "frob"},
       {{"run", "--frobnicate"}, "", 2, "--frobnicate"},
       {{"run", "--format", "xml"}, "", 2, "--format"},
