@@ -1,10 +1,17 @@
 #include "app/prompt.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QFileDialog>
 #include <QGridLayout>
 #include <QInputDialog>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <algorithm>
 
 #include "engine/error_trap.h"
 
@@ -20,6 +27,61 @@ QString& title_storage() {
   static QString t = QStringLiteral("Quorvane");
   return t;
 }
+
+// Pastes into a line edit only what its length limit leaves room for. The line edit
+// itself takes time that grows with the square of a paste far over its limit to cut it,
+// so the cut is made here, before the text reaches it; the caller sees an answer at the
+// limit and says it was too long.
+class PasteLimit : public QObject {
+ public:
+  explicit PasteLimit(QLineEdit* edit) : QObject(edit), edit_(edit) {
+    edit->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::KeyPress:
+        if (static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste))
+          return paste(QClipboard::Clipboard);
+        return false;
+      case QEvent::MouseButtonRelease:
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton &&
+            QApplication::clipboard()->supportsSelection())
+          return paste(QClipboard::Selection);
+        return false;
+      case QEvent::ContextMenu: {
+        QMenu* menu = edit_->createStandardContextMenu();
+        for (QAction* action : menu->actions())
+          if (action->objectName() == QLatin1String("edit-paste")) {
+            action->disconnect();
+            connect(action, &QAction::triggered, this, [this] { paste(QClipboard::Clipboard); });
+          }
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+      }
+      default:
+        return false;
+    }
+  }
+
+ private:
+  bool paste(QClipboard::Mode mode) {
+    if (edit_->isReadOnly()) return true;
+    QString text = QApplication::clipboard()->text(mode);
+    const qsizetype room = edit_->maxLength() - edit_->text().size() + edit_->selectedText().size();
+    if (text.size() > room) {
+      qsizetype keep = std::max<qsizetype>(room, 0);
+      if (keep > 0 && keep < text.size() && text.at(keep - 1).isHighSurrogate()) --keep;
+      text.truncate(keep);
+    }
+    edit_->insert(text);
+    return true;
+  }
+
+  QLineEdit* edit_;
+};
 
 }  // namespace
 
@@ -105,7 +167,10 @@ QString QtPrompt::input(const QString& prompt, const QString& title) {
   dialog.setWindowTitle(title);
   dialog.setLabelText(prompt);
   dialog.setInputMode(QInputDialog::TextInput);
-  if (auto* edit = dialog.findChild<QLineEdit*>()) edit->setMaxLength(kMaxInputCharacters);
+  if (auto* edit = dialog.findChild<QLineEdit*>()) {
+    edit->setMaxLength(kMaxInputCharacters);
+    new PasteLimit(edit);
+  }
   return dialog.exec() == QDialog::Accepted ? dialog.textValue() : QString();
 }
 

@@ -57,7 +57,7 @@ CsvReader::ReadFn CsvReader::from_fd(int fd) {
 CsvReader::ReadFn CsvReader::from_text(std::string_view text) {
   return [text](char* buffer, std::size_t size) mutable -> std::ptrdiff_t {
     const std::size_t n = std::min(size, text.size());
-    std::memcpy(buffer, text.data(), n);
+    if (n > 0) std::memcpy(buffer, text.data(), n);
     text.remove_prefix(n);
     return static_cast<std::ptrdiff_t>(n);
   };

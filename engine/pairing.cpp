@@ -38,7 +38,7 @@ bool Pairing::starts_comparison(std::string_view entry) const {
 
 void Pairing::restart() {
   stale_ = false;
-  std::memmove(text_.get(), previous_.data(), previous_.size());
+  if (!previous_.empty()) std::memmove(text_.get(), previous_.data(), previous_.size());
   used_ = previous_.size();
   previous_ = {text_.get(), used_};
 }
@@ -48,7 +48,7 @@ std::string_view Pairing::keep(std::string_view zip) {
   if (zip.size() == 5)
     std::memcpy(at, zip.data(), 5);  // the usual zip code: a copy the compiler inlines
   else
-    std::memcpy(at, zip.data(), zip.size());  // zip_part: at most kZipBytes
+    if (!zip.empty()) std::memcpy(at, zip.data(), zip.size());  // zip_part: at most kZipBytes
   used_ += zip.size();
   return {at, zip.size()};
 }

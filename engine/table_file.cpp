@@ -50,6 +50,7 @@ static_assert(std::is_trivially_copyable_v<Header> && sizeof(Header) == 104);
 class Checksum {
  public:
   void add(const void* data, std::size_t n) {
+    if (n == 0) return;  // an empty part may come from an empty vector's null data
     const auto* p = static_cast<const unsigned char*>(data);
     total_ += n;
     if (held_ > 0) {

@@ -1,14 +1,17 @@
 #include <sys/stat.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDir>
 #include <QFile>
+#include <QInputDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTableView>
 #include <QTest>
 #include <QTimer>
 
+#include "app/prompt.h"
 #include "output/yielder.h"
 #include "tests/gui/controls.h"
 #include "tests/gui/gui_test_base.h"
@@ -245,6 +248,25 @@ TEST_F(GuiTest, DeleteAndDoubleClickRemoveTheSelectedEntry) {
   EXPECT_EQ(entries(), (std::vector<std::string>{"1", "3"}));
   QTest::keyClick(view, Qt::Key_A);
   EXPECT_EQ(entries().size(), 2u);
+}
+
+// The input box itself, pasted into by the keyboard: a paste far over its limit is cut
+// before the box takes it (the box's own cut takes minutes for 10 MB).
+TEST(AddBoxPaste, APasteOverTheLimitReachesTheBoxCut) {
+  for (const qsizetype size : {qsizetype{5}, qsizetype{10} << 20}) {
+    QApplication::clipboard()->setText(QString(size, u'7'));
+    QtPrompt prompt;
+    QTimer::singleShot(0, [] {
+      QInputDialog* dialog = nullptr;
+      for (QWidget* w : QApplication::topLevelWidgets())
+        if (auto* d = qobject_cast<QInputDialog*>(w); d && d->isVisible()) dialog = d;
+      ASSERT_NE(dialog, nullptr);
+      QTest::keySequence(dialog->findChild<QLineEdit*>(), QKeySequence::Paste);
+      dialog->accept();
+    });
+    EXPECT_EQ(prompt.input("Zip code", "Add").size(),
+              std::min<qsizetype>(size, kMaxInputCharacters));
+  }
 }
 
 }  // namespace
