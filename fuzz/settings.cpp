@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       check(file_bytes(file + QStringLiteral(".unreadable")) == bytes);
       // Lines that read are kept beside lines that do not: a file of one section with
       // one plain Option1 line keeps its value.
-      if (store.problem().contains(QStringLiteral("could not be read"))) {
+      if (store.problem().contains(QStringLiteral("could not be read whole"))) {
         const QList<QByteArray> lines = bytes.split('\n');
         qsizetype option_lines = 0, sections = 0;
         for (const QByteArray& line : lines) {
