@@ -262,6 +262,17 @@ QByteArray SettingsText::render(const std::vector<std::pair<int, QString>>& chan
     // written after it joins it.
     const bool open = static_cast<qsizetype>(i) == open_line_;
     if (open && open_escape_) raw.chop(1);
+    // An escaped line end that the end of the input cut short ("\\" and CR, then
+    // nothing) would escape the line end written after it: it continues the line with
+    // nothing, so it goes.
+    if (static_cast<qsizetype>(i) + 1 == static_cast<qsizetype>(lines_.size())) {
+      QByteArrayView trimmed = raw;
+      while (!trimmed.empty() && (trimmed.back() == '\r' || trimmed.back() == '\n'))
+        trimmed.chop(1);
+      qsizetype slashes = 0;
+      while (slashes < trimmed.size() && trimmed[trimmed.size() - 1 - slashes] == '\\') ++slashes;
+      if (trimmed.size() < raw.size() && slashes % 2 == 1) raw = trimmed.chopped(1);
+    }
     out += raw;
     if (open && open_quote_) out += '"';
     out += '\n';
