@@ -5,12 +5,16 @@
 #include "engine/text.h"
 #include "format/csv.h"
 #include "format/json.h"
+#include "format/place_columns.h"
 #include "format/status_words.h"
 
 namespace quorvane::cli {
 namespace {
 
 constexpr std::string_view kEnds[] = {"status", "from_zip", "to_zip"};
+// After them with --places.
+constexpr std::string_view kPlaceEnds[] = {"from_place", "from_state", "from_kind",
+                                           "to_place",   "to_state",   "to_kind"};
 
 // A cell as a message shows it: quoted, at most 40 bytes, line breaks as spaces.
 std::string quoted(std::string_view cell) {
@@ -54,12 +58,18 @@ void AugmentRows::header(std::span<const std::string_view> names) {
     }
     text += layout_.distance;
     for (std::string_view end : kEnds) (text += layout_.delimiter) += end;
+    if (layout_.places) {
+      append_places_header(text, "from_", layout_.delimiter);
+      append_places_header(text, "to_", layout_.delimiter);
+    }
     text += "\r\n";
     return;
   }
   // Each key once: a name met before (the new columns' names among them) gets a number.
   std::vector<std::string> taken{std::string(layout_.distance)};
   for (std::string_view end : kEnds) taken.emplace_back(end);
+  if (layout_.places)
+    for (std::string_view end : kPlaceEnds) taken.emplace_back(end);
   for (std::size_t i = 0; i < names.size(); ++i) {
     std::string key = names[i].empty() ? std::to_string(i + 1) : std::string(names[i]);
     for (int n = 2; std::find(taken.begin(), taken.end(), key) != taken.end(); ++n)
@@ -151,13 +161,22 @@ void AugmentRows::write_end(std::string& out, const Staged& s, const PairResult&
     out += ",\"status\":\"";
     (out += word) += "\",\"from_zip\":\"";
     (out += s.from.zip()) += "\",\"to_zip\":\"";
-    (out += s.to.zip()) += "\"}\n";
+    (out += s.to.zip()) += '"';
+    if (layout_.places) {
+      append_places_json(out, *layout_.places, s.from.zip(), "from_");
+      append_places_json(out, *layout_.places, s.to.zip(), "to_");
+    }
+    out += "}\n";
     return;
   }
   const char d = layout_.delimiter;
   if (r.status == PairStatus::Distance) append_distance_text(out, r.distance, ".");
   ((out += d) += word) += d;
   ((out += s.from.zip()) += d) += s.to.zip();
+  if (layout_.places) {
+    append_places_csv(out, *layout_.places, s.from.zip(), d);
+    append_places_csv(out, *layout_.places, s.to.zip(), d);
+  }
   out += "\r\n";
 }
 

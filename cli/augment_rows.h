@@ -14,6 +14,10 @@
 #include "engine/zip_clean.h"
 #include "engine/zip_distance.h"
 
+namespace quorvane {
+class PlaceTable;
+}
+
 namespace quorvane::cli {
 
 struct AugmentLayout {
@@ -24,6 +28,7 @@ struct AugmentLayout {
   std::optional<std::size_t> to;        // the column of the second, or else ...
   CleanZip to_zip;                      // ... this zip code for every row
   std::string_view distance = "miles";  // the distance column's name
+  const PlaceTable* places = nullptr;   // --places: the place columns of both zip codes
 };
 
 class AugmentRows {
