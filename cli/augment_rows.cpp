@@ -42,6 +42,7 @@ AugmentRows::AugmentRows(ZipDistance& engine, const CompareOptions& options,
   results_.resize(kBlock);
   pairs_.reserve(kBlock);
   text_.reserve(kBlock * 128);
+  if (layout_.places) places_written_.resize(2 * kZipKeys);
 }
 
 CleanZip AugmentRows::clean(std::string_view cell) const {
@@ -163,8 +164,8 @@ void AugmentRows::write_end(std::string& out, const Staged& s, const PairResult&
     (out += s.from.zip()) += "\",\"to_zip\":\"";
     (out += s.to.zip()) += '"';
     if (layout_.places) {
-      append_places_json(out, *layout_.places, s.from.zip(), "from_");
-      append_places_json(out, *layout_.places, s.to.zip(), "to_");
+      append_places(out, s.from.zip(), 0);
+      append_places(out, s.to.zip(), 1);
     }
     out += "}\n";
     return;
@@ -174,10 +175,25 @@ void AugmentRows::write_end(std::string& out, const Staged& s, const PairResult&
   ((out += d) += word) += d;
   ((out += s.from.zip()) += d) += s.to.zip();
   if (layout_.places) {
-    append_places_csv(out, *layout_.places, s.from.zip(), d);
-    append_places_csv(out, *layout_.places, s.to.zip(), d);
+    append_places(out, s.from.zip(), 0);
+    append_places(out, s.to.zip(), 1);
   }
   out += "\r\n";
+}
+
+void AugmentRows::append_places(std::string& out, std::string_view zip, std::size_t side) {
+  std::size_t n = zip.empty() ? kZipKeys - 1 : 0;
+  for (char c : zip) n = n * 10 + static_cast<std::size_t>(c - '0');
+  Written& w = places_written_[side * kZipKeys + n];
+  if (w.size == 0) {
+    w.at = static_cast<std::uint32_t>(places_text_.size());
+    if (layout_.jsonl)
+      append_places_json(places_text_, *layout_.places, zip, side == 0 ? "from_" : "to_");
+    else
+      append_places_csv(places_text_, *layout_.places, zip, layout_.delimiter);
+    w.size = static_cast<std::uint32_t>(places_text_.size() - w.at);
+  }
+  out.append(places_text_, w.at, w.size);
 }
 
 void AugmentRows::tally(const Staged& s, const PairResult& r) {
