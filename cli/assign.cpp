@@ -8,10 +8,13 @@
 #include "cli/coordinates.h"
 #include "cli/open_engine.h"
 #include "cli/output.h"
+#include "cli/places.h"
 #include "cli/table_columns.h"
 #include "cli/zip_answers.h"
 #include "engine/text.h"
+#include "engine/zip_clean.h"
 #include "format/csv.h"
+#include "format/place_columns.h"
 #include "format/status_words.h"
 
 namespace quorvane::cli {
@@ -68,6 +71,7 @@ CLI::App* add_assign_command(CLI::App& app, AssignSettings& s) {
   cmd->add_option("-f,--format", s.format, "csv, RFC 4180, with the customers' delimiter")
       ->check(CLI::IsMember({"csv"}));
   add_compare_options(*cmd, s.common, false);
+  add_places_flag(*cmd, s.common.places);
   return cmd;
 }
 
@@ -86,6 +90,8 @@ int assign(const AssignSettings& s) {
   if (!db.open()) return kError;
   const CompareOptions& options = db.options();
   const ZipTable& table = db.table();
+  std::unique_ptr<PlaceTable> places;
+  if (s.common.places && !(places = read_places(db.path(), "--places"))) return kError;
 
   const InputFile file(s.customers);
   if (file.fd() < 0) return kError;
@@ -140,7 +146,12 @@ int assign(const AssignSettings& s) {
     text += delimiter;
     text += unit_column(options.units);
     text += delimiter;
-    text += "status\r\n";
+    text += "status";
+    if (places) {
+      append_places_header(text, "from_", delimiter);
+      append_places_header(text, "to_", delimiter);
+    }
+    text += "\r\n";
   };
   StatusTally tally;
   StoreIndex::Scratch scratch;
@@ -182,6 +193,8 @@ int assign(const AssignSettings& s) {
       }
     }
     tally.add(status, shown, reader.line());
+    // --places: the customer's zip code as it was read (none for a position).
+    const CleanZip customer = places && col.by_zip ? clean_zip(shown, s.strict) : CleanZip{};
     if (status != PairStatus::Distance) {
       text += prefix;
       text += delimiter;
@@ -189,6 +202,10 @@ int assign(const AssignSettings& s) {
       text += delimiter;
       text += delimiter;
       text += status_word(status);
+      if (places) {
+        append_places_csv(text, *places, customer.zip(), delimiter);
+        append_places_csv(text, *places, {}, delimiter);
+      }
       text += "\r\n";
       out.maybe_flush();
       continue;
@@ -206,6 +223,10 @@ int assign(const AssignSettings& s) {
       text += delimiter;
       append_distance_text(text, h.distance, ".");
       text += delimiter;
+      if (places) {
+        append_places_csv(text, *places, customer.zip(), delimiter);
+        append_places_csv(text, *places, index.store(h.store).zip, delimiter);
+      }
       text += "\r\n";
     }
     out.maybe_flush();

@@ -9,6 +9,7 @@
 #include "cli/columns.h"
 #include "cli/input.h"
 #include "cli/open_engine.h"
+#include "cli/places.h"
 #include "engine/csv_reader.h"
 #include "engine/error_trap.h"
 #include "engine/regular_file.h"
@@ -89,6 +90,7 @@ CLI::App* add_augment_command(CLI::App& app, AugmentSettings& s) {
   cmd->add_flag("--strict", s.strict,
                 "Only five digits are a zip code: no cleaning of other ways of writing one");
   add_compare_options(*cmd, s.common, false);
+  add_places_flag(*cmd, s.common.places);
   return cmd;
 }
 
@@ -145,6 +147,9 @@ int augment(const AugmentSettings& s) {
   layout.delimiter = reader.delimiter();
 
   if (!db.open()) return kError;
+  std::unique_ptr<PlaceTable> places;
+  if (s.common.places && !(places = read_places(db.path(), "--places"))) return kError;
+  layout.places = places.get();
   ZipDistance& engine = db.engine();
   Output out;
   AugmentRows rows(engine, options, layout, out);

@@ -5,12 +5,16 @@
 #include "engine/text.h"
 #include "format/csv.h"
 #include "format/json.h"
+#include "format/place_columns.h"
 #include "format/status_words.h"
 
 namespace quorvane::cli {
 namespace {
 
 constexpr std::string_view kEnds[] = {"status", "from_zip", "to_zip"};
+// After them with --places.
+constexpr std::string_view kPlaceEnds[] = {"from_place", "from_state", "from_kind",
+                                           "to_place",   "to_state",   "to_kind"};
 
 // A cell as a message shows it: quoted, at most 40 bytes, line breaks as spaces.
 std::string quoted(std::string_view cell) {
@@ -38,6 +42,7 @@ AugmentRows::AugmentRows(ZipDistance& engine, const CompareOptions& options,
   results_.resize(kBlock);
   pairs_.reserve(kBlock);
   text_.reserve(kBlock * 128);
+  if (layout_.places) places_written_.resize(2 * kZipKeys);
 }
 
 CleanZip AugmentRows::clean(std::string_view cell) const {
@@ -54,12 +59,18 @@ void AugmentRows::header(std::span<const std::string_view> names) {
     }
     text += layout_.distance;
     for (std::string_view end : kEnds) (text += layout_.delimiter) += end;
+    if (layout_.places) {
+      append_places_header(text, "from_", layout_.delimiter);
+      append_places_header(text, "to_", layout_.delimiter);
+    }
     text += "\r\n";
     return;
   }
   // Each key once: a name met before (the new columns' names among them) gets a number.
   std::vector<std::string> taken{std::string(layout_.distance)};
   for (std::string_view end : kEnds) taken.emplace_back(end);
+  if (layout_.places)
+    for (std::string_view end : kPlaceEnds) taken.emplace_back(end);
   for (std::size_t i = 0; i < names.size(); ++i) {
     std::string key = names[i].empty() ? std::to_string(i + 1) : std::string(names[i]);
     for (int n = 2; std::find(taken.begin(), taken.end(), key) != taken.end(); ++n)
@@ -151,14 +162,38 @@ void AugmentRows::write_end(std::string& out, const Staged& s, const PairResult&
     out += ",\"status\":\"";
     (out += word) += "\",\"from_zip\":\"";
     (out += s.from.zip()) += "\",\"to_zip\":\"";
-    (out += s.to.zip()) += "\"}\n";
+    (out += s.to.zip()) += '"';
+    if (layout_.places) {
+      append_places(out, s.from.zip(), 0);
+      append_places(out, s.to.zip(), 1);
+    }
+    out += "}\n";
     return;
   }
   const char d = layout_.delimiter;
   if (r.status == PairStatus::Distance) append_distance_text(out, r.distance, ".");
   ((out += d) += word) += d;
   ((out += s.from.zip()) += d) += s.to.zip();
+  if (layout_.places) {
+    append_places(out, s.from.zip(), 0);
+    append_places(out, s.to.zip(), 1);
+  }
   out += "\r\n";
+}
+
+void AugmentRows::append_places(std::string& out, std::string_view zip, std::size_t side) {
+  std::size_t n = zip.empty() ? kZipKeys - 1 : 0;
+  for (char c : zip) n = n * 10 + static_cast<std::size_t>(c - '0');
+  Written& w = places_written_[side * kZipKeys + n];
+  if (w.size == 0) {
+    w.at = static_cast<std::uint32_t>(places_text_.size());
+    if (layout_.jsonl)
+      append_places_json(places_text_, *layout_.places, zip, side == 0 ? "from_" : "to_");
+    else
+      append_places_csv(places_text_, *layout_.places, zip, layout_.delimiter);
+    w.size = static_cast<std::uint32_t>(places_text_.size() - w.at);
+  }
+  out.append(places_text_, w.at, w.size);
 }
 
 void AugmentRows::tally(const Staged& s, const PairResult& r) {

@@ -14,6 +14,10 @@
 #include "engine/zip_clean.h"
 #include "engine/zip_distance.h"
 
+namespace quorvane {
+class PlaceTable;
+}
+
 namespace quorvane::cli {
 
 struct AugmentLayout {
@@ -24,6 +28,7 @@ struct AugmentLayout {
   std::optional<std::size_t> to;        // the column of the second, or else ...
   CleanZip to_zip;                      // ... this zip code for every row
   std::string_view distance = "miles";  // the distance column's name
+  const PlaceTable* places = nullptr;   // --places: the place columns of both zip codes
 };
 
 class AugmentRows {
@@ -67,6 +72,9 @@ class AugmentRows {
   void write_block();
   void write_end(std::string& out, const Staged& s, const PairResult& r);
   void tally(const Staged& s, const PairResult& r);
+  // --places: the place fields of a zip code (five digits or empty), the first (side 0)
+  // or second (side 1) of its row, written once and copied from then on.
+  void append_places(std::string& out, std::string_view zip, std::size_t side);
 
   ZipDistance& engine_;
   const CompareOptions options_;
@@ -82,6 +90,12 @@ class AugmentRows {
   std::uint64_t rows_ = 0;
   std::array<Tally, kStatuses> tallies_;
   Tally cleaned_;  // rows with a distance where a zip code was cleaned
+  struct Written {
+    std::uint32_t at = 0, size = 0;  // size 0: not written yet
+  };
+  static constexpr std::size_t kZipKeys = 100001;  // each zip number, then the empty one
+  std::string places_text_;
+  std::vector<Written> places_written_;  // by side * kZipKeys + zip number
 };
 
 }  // namespace quorvane::cli

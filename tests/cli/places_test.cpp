@@ -181,6 +181,10 @@ TEST_F(Places, UsageErrors) {
 // a places table.
 TEST_F(Places, PlacesColumnsAndOutputsUnchangedWithoutThem) {
   const std::string list = file("pairs.txt", "60690\n60601\n99999\n");
+  // A column named as a place column: a JSON key of its own with --places.
+  const std::string table = file("table.csv", "from_place,zip\nx,60690\ny,abc\n");
+  const std::string customers = file("customers.tsv", "name\tzip\nann\t60690\nbob\t99999\n");
+  const std::string stores = file("stores.csv", "zip,store\n60601,Loop\n");
   struct Row {
     std::vector<std::string> args;
     std::string first_line, part;  // of the output with --places
@@ -206,6 +210,21 @@ TEST_F(Places, PlacesColumnsAndOutputsUnchangedWithoutThem) {
        "kind,zip,lat2012,lon2012,lat2016,lon2016,miles,place,state,point_kind\r",
        "only-2012,34001,,,,,,Apo,AA,none\r\n"},
       {{"tables", "--differ", "0"}, "", "\n34001 (Apo, AA)\n"},
+      {{"augment", table, "--from", "zip", "--to-zip", "60601"},
+       "from_place,zip,miles,status,from_zip,to_zip,from_place,from_state,from_kind,to_place,"
+       "to_state,to_kind\r",
+       "\r\ny,abc,,not-a-zip,,60601,,,,Chicago,IL,zcta\r\n"},
+      {{"augment", table, "--from", "zip", "--to-zip", "60601", "--format", "jsonl"},
+       "",
+       "{\"from_place_2\":\"x\",\"zip\":\"60690\",\"miles\":6.23,\"status\":\"\",\"from_zip\":"
+       "\"60690\",\"to_zip\":\"60601\",\"from_place\":\"Chicago\",\"from_state\":\"IL\","
+       "\"from_kind\":\"shared:2\",\"to_place\":\"Chicago\",\"to_state\":\"IL\",\"to_kind\":"
+       "\"zcta\"}\n"},
+      {{"assign", customers, "--to", stores, "--from", "zip"},
+       "name\tzip\trank\tstore_zip\tstore\tmiles\tstatus\tfrom_place\tfrom_state\tfrom_kind\t"
+       "to_place\tto_state\tto_kind\r",
+       "ann\t60690\t1\t60601\tLoop\t6.23\t\tChicago\tIL\tshared:2\tChicago\tIL\tzcta\r\n"
+       "bob\t99999\t\t\t\t\tnot-in-table\t\t\t\t\t\t\r\n"},
   };
   for (const Row& r : rows) {
     const Outcome plain = cli(r.args), bare_db = cli(r.args, bare());
