@@ -30,6 +30,7 @@ struct SvgCount {
   std::map<std::string, int> by_class;  // elements with each class word
   std::vector<std::string> state_titles;
   std::vector<std::pair<double, double>> centres;  // of the points, in order
+  std::vector<std::string> fills;                  // of the points, in order
   std::string text;                                // every text of the file, joined
   bool well_formed = false;
 };
@@ -44,9 +45,11 @@ SvgCount parse_svg(const std::string& bytes) {
       const QString cls = xml.attributes().value("class").toString();
       for (const QString& word : cls.split(' ', Qt::SkipEmptyParts))
         ++c.by_class[word.toStdString()];
-      if (cls.split(' ').contains("point"))
+      if (cls.split(' ').contains("point")) {
         c.centres.emplace_back(xml.attributes().value("cx").toDouble(),
                                xml.attributes().value("cy").toDouble());
+        c.fills.push_back(xml.attributes().value("fill").toString().toStdString());
+      }
       if (xml.name() == QLatin1String("title") && !open_classes.isEmpty() &&
           open_classes.last() == "state")
         c.state_titles.push_back(xml.readElementText().toStdString());
@@ -152,7 +155,14 @@ TEST_F(Map, EachKindDrawsOneElementPerPointLegAndRing) {
     }
     args.back() = out("m.png");
     ASSERT_EQ(cli(args, k.input).status, k.status);
-    EXPECT_FALSE(QImage(QString::fromStdString(out("m.png"))).isNull());
+    const QImage png(QString::fromStdString(out("m.png")));
+    ASSERT_FALSE(png.isNull());
+    // Stores and customers: the PNG has each point's own colour at its place.
+    for (std::size_t i = 0; k.spokes && i < svg.centres.size(); ++i) {
+      const auto [x, y] = svg.centres[i];
+      EXPECT_EQ(png.pixelColor(static_cast<int>(x), static_cast<int>(y)).name().toStdString(),
+                svg.fills[i]);
+    }
   }
   // The test table's points off the map (GeographicLib's test cases) are named under it.
   const SvgCount all = parse_svg(read(out("m.svg")));
