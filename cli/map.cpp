@@ -13,8 +13,8 @@ namespace quorvane::cli {
 CLI::App* add_map_command(CLI::App& app) {
   CLI::App* cmd = app.add_subcommand(
       "map",
-      "Draws a map as SVG or PNG: a list's zip codes and legs, --within ZIP MILES, or --all "
-      "(quorvane-cli map --help tells more).");
+      "Draws a map as SVG or PNG: a list's zip codes and legs, --within ZIP MILES, --assign "
+      "CUSTOMERS --to STORES, or --all (quorvane-cli map --help tells more).");
   // Everything after the word is quorvane-map's, --help included.
   cmd->prefix_command();
   cmd->set_help_flag();

@@ -40,6 +40,38 @@ CLI::App* add_options(CLI::App& app, MapSettings& s) {
       ->expected(2)
       ->type_name("ZIP MILES");
   app.add_flag("--all", s.all, "Every zip code of the table as a dot");
+  cli::AssignSettings& a = s.assign;
+  CLI::Option* assign =
+      app.add_option("--assign", a.customers,
+                     "A customers' table, read as assign reads it: each customer in the colour "
+                     "of its nearest store (--to), with a spoke to it")
+          ->type_name("CUSTOMERS");
+  CLI::Option* to = app.add_option("--to", a.stores, "The stores of --assign, each its own colour")
+                        ->type_name("STORES");
+  assign->needs(to);
+  to->needs(assign);
+  CLI::Option* from =
+      app.add_option("--from", a.from, "The customers' zip code column: a header name or a number")
+          ->type_name("COL");
+  CLI::Option* lat =
+      app.add_option("--lat", a.lat, "The customers' latitude column, instead of --from")
+          ->type_name("COL");
+  CLI::Option* lon =
+      app.add_option("--lon", a.lon, "The customers' longitude column")->type_name("COL");
+  lat->needs(lon)->excludes(from);
+  lon->needs(lat)->excludes(from);
+  CLI::Option* to_column =
+      app.add_option("--to-column", a.to_column, "The stores' zip code column (default the first)")
+          ->type_name("COL");
+  CLI::Option* no_header =
+      app.add_flag("--no-header", a.no_header, "The customers' table has no header line");
+  CLI::Option* delimiter =
+      app.add_option("--delimiter", a.delimiter,
+                     "The tables' field delimiter (default: found from the first line)")
+          ->type_name("C")
+          ->check(
+              [](const std::string& d) { return d.size() == 1 ? "" : "Must be one character."; });
+  for (CLI::Option* o : {from, lat, lon, to_column, no_header, delimiter}) o->needs(assign);
   app.add_option("--output", s.output, "The picture to write: FILE.svg or FILE.png")
       ->required()
       ->type_name("FILE");
@@ -64,9 +96,22 @@ CLI::App* add_options(CLI::App& app, MapSettings& s) {
 
 // The usage errors the options alone do not catch; one message each.
 bool check(const MapSettings& s) {
-  const int kinds = !s.files.empty() + !s.within.empty() + s.all;
-  if (kinds > 1 || (!s.reference.empty() && (s.all || !s.within.empty()))) {
-    cli::report("Give one of: a list (with or without --reference), --within ZIP MILES, --all");
+  const bool assign = !s.assign.customers.empty();
+  const int kinds = !s.files.empty() + !s.within.empty() + s.all + assign;
+  if (kinds > 1 || (!s.reference.empty() && (s.all || !s.within.empty() || assign))) {
+    cli::report(
+        "Give one of: a list (with or without --reference), --within ZIP MILES, --assign "
+        "CUSTOMERS --to STORES, --all");
+    return false;
+  }
+  if (assign && s.assign.from.empty() && s.assign.lat.empty()) {
+    cli::report(
+        "--assign needs the customers' zip code column (--from COL) or their position "
+        "(--lat COL --lon COL)");
+    return false;
+  }
+  if (assign && s.assign.customers == "-" && s.assign.stores == "-") {
+    cli::report("Only one of the customers' table and the store file can be standard input");
     return false;
   }
   if (!s.within.empty()) {
@@ -89,8 +134,10 @@ bool check(const MapSettings& s) {
 int main(int argc, char** argv) {
   cli::take_locale_separators();
   cli::report_traps();
-  CLI::App app("Draws a map of zip codes: a list's points and legs, a ring, or the table.",
-               "quorvane-cli map");
+  CLI::App app(
+      "Draws a map of zip codes: a list's points and legs, a ring, customers and their "
+      "nearest stores, or the table.",
+      "quorvane-cli map");
   MapSettings s;
   add_options(app, s);
   try {
@@ -119,7 +166,8 @@ int main(int argc, char** argv) {
       return cli::kError;
     }
     const std::string db = s.common.database_path();
-    if ((s.all || !s.within.empty() || cli::check_inputs(s.files)) == false ||
+    if ((s.all || !s.within.empty() || !s.assign.customers.empty() || cli::check_inputs(s.files)) ==
+            false ||
         !cli::check_database(db))
       return cli::kError;
     const Outlines outlines = read_outlines(outlines_path());

@@ -1,9 +1,13 @@
 #include "map/map_request.h"
 
 #include <cstdio>
+#include <optional>
 #include <unordered_map>
 
+#include "cli/columns.h"
 #include "cli/input.h"
+#include "cli/table_columns.h"
+#include "engine/store_index.h"
 #include "engine/text.h"
 #include "engine/zip_index.h"
 
@@ -38,12 +42,15 @@ class Builder {
   }
 
   // Places the zip code's dot once; false when it has no position in the table.
-  bool dot(const ZipPlace& place, DotKind kind) {
+  // `title` stands for the zip code of a place that has none (a customer's position).
+  bool dot(const ZipPlace& place, DotKind kind, std::size_t store = 0,
+           std::string_view title = {}) {
     const Projected p = projection_.project(place.lat, place.lon);
+    std::string name(title.empty() ? std::string_view(place.zip) : title);
     if (p.inset == Inset::None)
-      scene_.not_on_map.push_back(place.zip);
+      scene_.not_on_map.push_back(std::move(name));
     else
-      scene_.dots.push_back({p.at, kind, place.zip, p.inset});
+      scene_.dots.push_back({p.at, kind, std::move(name), p.inset, store});
     return true;
   }
 
@@ -65,7 +72,7 @@ class Builder {
     ++legs_;
     const double d = place_distance(*p, *q, options_.method, options_.units);
     Stroke st{paths_.leg(p->lat, p->lon, q->lat, q->lon),
-              a + " - " + b + ": " + length_text(d, scene_.units)};
+              a + " - " + b + ": " + length_text(d, scene_.units), 0};
     if (!st.path.runs.empty()) scene_.legs.push_back(std::move(st));
   }
 
@@ -130,7 +137,7 @@ class Builder {
     Stroke ring{
         paths_.ring(centre.place.lat, centre.place.lon,
                     options_.units == Units::Kilometres ? radius / kKilometresPerMile : radius),
-        r + " around " + centre.place.zip};
+        r + " around " + centre.place.zip, 0};
     if (!ring.path.runs.empty()) scene_.rings.push_back(std::move(ring));
     const ZipIndex& index = *engine_.store().index(options_.use2016);
     const auto found = index.within(centre.place, radius, options_.method, options_.units);
@@ -143,6 +150,92 @@ class Builder {
     scene_.legend = {{LegendItem::DotShape, DotKind::Centre, "centre " + centre.place.zip},
                      {LegendItem::DotShape, DotKind::Inside, "within " + r},
                      {LegendItem::RingShape, DotKind::Inside, r + " " + ground_text()}};
+    return finish();
+  }
+
+  int assign() {
+    const cli::AssignSettings& a = settings_.assign;
+    const cli::InputFile file(a.customers);
+    if (file.fd() < 0) return cli::kError;
+    CsvOptions csv;
+    if (a.delimiter.size() == 1) csv.delimiter = a.delimiter[0];
+    CsvReader reader(CsvReader::from_fd(file.fd()), csv);
+    const auto fault = [&] {
+      cli::report("Cannot read the customers' table " + a.customers + ": " + reader.error());
+      return cli::kError;
+    };
+    bool more = reader.next();
+    if (reader.failed()) return fault();
+    const bool header = !a.no_header, by_zip = !a.from.empty();
+    const std::vector<std::string> head(reader.fields().begin(), reader.fields().end());
+    const std::vector<std::string_view> head_views(head.begin(), head.end());
+    std::size_t columns[2] = {0, 0};  // the zip code's, or latitude's and longitude's
+    const auto find = [&](const char* option, const std::string& name, std::size_t& at) {
+      const auto found = cli::find_column(name, head_views, header);
+      if (!found) cli::report(cli::missing_column(option, name, a.customers, head_views, header));
+      at = found.value_or(0);
+      return found.has_value();
+    };
+    if (more && (by_zip ? !find("--from", a.from, columns[0])
+                        : !(find("--lat", a.lat, columns[0]) && find("--lon", a.lon, columns[1]))))
+      return cli::kError;
+    cli::AssignSettings store_settings = a;
+    store_settings.common = settings_.common;
+    const char delimiter = reader.delimiter() ? reader.delimiter() : ',';
+    const std::optional<cli::Stores> stores = cli::read_stores(store_settings, table_, delimiter);
+    if (!stores) return cli::kError;
+    const StoreIndex index(stores->places);
+    for (std::uint32_t i = 0; i < index.size(); ++i) dot(index.store(i), DotKind::Store, i);
+
+    StoreIndex::Scratch scratch;
+    std::vector<StoreHit> hits;
+    std::size_t customers = 0;
+    std::string title;
+    for (more = more && (header ? reader.next() : true); more; more = reader.next()) {
+      const auto fields = reader.fields();
+      const auto cell = [&](std::size_t i) {
+        return i < fields.size() ? fields[i] : std::string_view();
+      };
+      PairStatus status = PairStatus::Distance;
+      ZipPlace from;
+      std::string_view shown = cell(columns[0]);
+      title.clear();
+      if (by_zip) {
+        cli::CellPlace p = cli::place_of_cell(table_, shown, false, options_.use2016);
+        status = p.status;
+        from = std::move(p.place);
+      } else {
+        double lat = 0, lon = 0;
+        status = cli::read_degrees(shown, 90, lat);
+        if (status == PairStatus::Distance) status = cli::read_degrees(cell(columns[1]), 180, lon);
+        from = make_place({}, lat, lon);
+        title = std::string(trim_blanks(shown)) + ", " + std::string(trim_blanks(cell(columns[1])));
+      }
+      if (status != PairStatus::Distance) {
+        unplaced(title.empty() ? shown : std::string_view(title));
+        continue;
+      }
+      ++customers;
+      index.nearest(from, 1, options_.method, options_.units, scratch, hits);
+      const ZipPlace& store = index.store(hits[0].store);
+      dot(from, DotKind::Customer, hits[0].store, title);
+      Stroke spoke{paths_.leg(from.lat, from.lon, store.lat, store.lon),
+                   (title.empty() ? from.zip : title) + " - " + store.zip + ": " +
+                       length_text(hits[0].distance, scene_.units),
+                   hits[0].store};
+      if (!spoke.path.runs.empty()) scene_.spokes.push_back(std::move(spoke));
+    }
+    if (reader.failed()) return fault();
+    if (customers == 0) {
+      cli::report("The customers' table " + a.customers + " has no row with a position in " +
+                  table_name() + ": nothing to map");
+      return cli::kError;
+    }
+    scene_.title = counted(customers, "customer", "customers") + " and their nearest of " +
+                   counted(index.size(), "store", "stores");
+    scene_.legend = {{LegendItem::DotShape, DotKind::Store, "store (each its own colour)"},
+                     {LegendItem::DotShape, DotKind::Customer, "customer, in its store's colour"},
+                     {LegendItem::SpokeShape, DotKind::Customer, "spoke to the nearest store"}};
     return finish();
   }
 
@@ -164,13 +257,21 @@ class Builder {
   std::string leg_text() const {
     return options_.method == Method::Geodesic ? "leg (geodesic)" : "leg (great circle)";
   }
+  // A customer row without a position: noted under the map, the first few by name.
+  void unplaced(std::string_view cell) {
+    if (missing_.size() < 21)
+      missing_.push_back(cell.empty() ? "(empty)" : std::string(cell));
+    else
+      ++missing_more_;
+  }
   int finish() {
     scene_.zoom = !settings_.all;
     if (missing_.empty()) return cli::kAllDistances;
     std::string line = "No position in " + table_name() + ":";
     for (std::size_t i = 0; i < missing_.size() && i < 20; ++i)
       line += (i ? ", " : " ") + missing_[i];
-    if (missing_.size() > 20) line += " and " + std::to_string(missing_.size() - 20) + " more";
+    if (missing_.size() + missing_more_ > 20)
+      line += " and " + std::to_string(missing_.size() + missing_more_ - 20) + " more";
     scene_.notes.push_back(line);
     return cli::kSomeWithout;
   }
@@ -184,7 +285,7 @@ class Builder {
   const MapSettings& settings_;
   std::unordered_map<std::string, LocatedZip> seen_;
   std::vector<std::string> missing_;
-  std::size_t legs_ = 0;
+  std::size_t legs_ = 0, missing_more_ = 0;
 };
 
 }  // namespace
@@ -192,6 +293,7 @@ class Builder {
 int make_scene(ZipDistance& engine, const MapSettings& s, Scene& scene) {
   Builder b(engine, s, scene);
   if (s.all) return b.all();
+  if (!s.assign.customers.empty()) return b.assign();
   if (!s.within.empty()) return b.within();
   return b.list();
 }

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/assign.h"
 #include "cli/common.h"
 #include "map/scene.h"
 
@@ -14,8 +15,9 @@ struct MapSettings {
   std::string reference;            // empty: consecutive
   std::vector<std::string> within;  // ZIP MILES
   bool all = false;                 // every zip code of the table
-  // --assign CUSTOMERS --to STORES joins these once assign exists: customers coloured
-  // by their nearest store, with spokes; it adds a branch to make_scene().
+  // --assign CUSTOMERS --to STORES, read as assign reads them (customers empty: not
+  // asked): customers coloured by their nearest store, with spokes.
+  cli::AssignSettings assign;
   std::string output;
   int width = 1200, height = 760;
 };

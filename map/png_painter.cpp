@@ -22,12 +22,16 @@ QPainterPath path_of(const Scene& s, const std::vector<MapXY>& points, bool clos
   return path;
 }
 
+// Drawn in `colour`, or each in its store's colour (faded) when that is null.
 void strokes(QPainter& p, const Scene& s, const std::vector<Stroke>& list, const char* colour,
              double width) {
-  p.setPen(QPen(QColor(colour), width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
   p.setBrush(Qt::NoBrush);
-  for (const Stroke& st : list)
+  for (const Stroke& st : list) {
+    QColor c(colour ? colour : store_colour(st.store));
+    if (!colour) c.setAlphaF(0.55);
+    p.setPen(QPen(c, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     for (const auto& run : st.path.runs) p.drawPath(path_of(s, run, false));
+  }
 }
 
 void footer(QPainter& p, const Scene& s) {
@@ -42,7 +46,7 @@ void footer(QPainter& p, const Scene& s) {
       p.setBrush(QColor(st.fill));
       p.drawEllipse(QPointF(x + 6, y), r, r);
     } else {
-      p.setPen(QPen(QColor(item.shape == LegendItem::LegShape ? kLegColour : kRingColour), 2));
+      p.setPen(QPen(QColor(legend_stroke(item.shape)), 2));
       p.drawLine(QPointF(x, y), QPointF(x + 12, y));
     }
     p.setPen(QColor(kTextColour));
@@ -95,10 +99,16 @@ QByteArray png_bytes(const Scene& s) {
   }
   strokes(p, s, s.rings, kRingColour, 2);
   strokes(p, s, s.legs, kLegColour, 1.6);
+  strokes(p, s, s.spokes, nullptr, 1);
   p.setPen(Qt::NoPen);
+  bool outlined = false;  // stores have a dark rim
   for (const Dot& d : s.dots) {
     const Style st = dot_style(d.kind);
-    p.setBrush(QColor(st.fill));
+    if ((d.kind == DotKind::Store) != outlined) {
+      outlined = !outlined;
+      p.setPen(outlined ? QPen(QColor(kTextColour), 1.2) : QPen(Qt::NoPen));
+    }
+    p.setBrush(QColor(dot_fill(d)));
     p.drawEllipse(at(s, d.at), st.radius, st.radius);
   }
   if (s.labels) {

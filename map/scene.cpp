@@ -41,7 +41,7 @@ bool view_box(const Scene& s, MapXY& low, MapXY& high) {
     high = {std::max(high.x, p.x), std::max(high.y, p.y)};
   };
   for (const Dot& d : s.dots) take(d.at);
-  for (const auto* list : {&s.legs, &s.rings})
+  for (const auto* list : {&s.legs, &s.rings, &s.spokes})
     for (const Stroke& st : *list)
       for (const auto& run : st.path.runs)
         for (MapXY p : run) take(p);
@@ -66,6 +66,10 @@ Style dot_style(DotKind kind) {
       return {"#1565c0", 3};
     case DotKind::All:
       return {"#1565c0", 1.4};
+    case DotKind::Store:
+      return {store_colour(0), 6.5};
+    case DotKind::Customer:
+      return {store_colour(0), 2.8};
     case DotKind::Listed:
       break;
   }
@@ -82,10 +86,31 @@ const char* dot_class(DotKind kind) {
       return "point inside";
     case DotKind::All:
       return "point all";
+    case DotKind::Store:
+      return "point store";
+    case DotKind::Customer:
+      return "point customer";
     case DotKind::Listed:
       break;
   }
   return "point listed";
+}
+
+const char* store_colour(std::size_t store) {
+  static constexpr const char* kPalette[] = {"#1f77b4", "#d62728", "#2ca02c", "#9467bd",
+                                             "#ff7f0e", "#17becf", "#8c564b", "#e377c2"};
+  return kPalette[store % std::size(kPalette)];
+}
+
+const char* dot_fill(const Dot& d) {
+  return d.kind == DotKind::Store || d.kind == DotKind::Customer ? store_colour(d.store)
+                                                                 : dot_style(d.kind).fill;
+}
+
+const char* legend_stroke(LegendItem::Shape shape) {
+  return shape == LegendItem::LegShape     ? kLegColour
+         : shape == LegendItem::SpokeShape ? store_colour(0)
+                                           : kRingColour;
 }
 
 void Scene::lay_out() {

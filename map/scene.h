@@ -9,18 +9,20 @@
 
 namespace quorvane::map {
 
-enum class DotKind : unsigned char { Listed, Reference, Centre, Inside, All };
+enum class DotKind : unsigned char { Listed, Reference, Centre, Inside, All, Store, Customer };
 
 struct Dot {
   MapXY at;
   DotKind kind = DotKind::Listed;
   std::string zip;  // its title, and its label when the scene has labels
   Inset inset = Inset::Lower48;
+  std::size_t store = 0;  // a store's or customer's: the store, whose colour it has
 };
 
 struct Stroke {
   MapPath path;
   std::string title;
+  std::size_t store = 0;  // a spoke's: the store it leads to
 };
 
 struct Style {
@@ -29,6 +31,10 @@ struct Style {
 };
 Style dot_style(DotKind kind);
 const char* dot_class(DotKind kind);  // "point listed", "point centre", ...
+// Each store's colour, from a small palette in turn; its customers and spokes share it.
+const char* store_colour(std::size_t store);
+// The dot's fill: its kind's, or its store's.
+const char* dot_fill(const Dot& d);
 inline constexpr const char* kLegColour = "#e07b00";
 inline constexpr const char* kRingColour = "#2a7f62";
 inline constexpr const char* kStateFill = "#ebe8e0";
@@ -36,10 +42,11 @@ inline constexpr const char* kCountyColour = "#d9d5ca";
 inline constexpr const char* kTextColour = "#222222";
 
 struct LegendItem {
-  enum Shape { DotShape, LegShape, RingShape } shape = DotShape;
+  enum Shape { DotShape, LegShape, RingShape, SpokeShape } shape = DotShape;
   DotKind kind = DotKind::Listed;
   std::string text;
 };
+const char* legend_stroke(LegendItem::Shape shape);  // a line's colour in the legend
 
 struct Pixel {
   double x = 0, y = 0;
@@ -51,6 +58,7 @@ struct Scene {
   const Outlines* outlines = nullptr;
   std::vector<Dot> dots;
   std::vector<Stroke> legs, rings;
+  std::vector<Stroke> spokes;  // customer to its store, in the store's colour
   bool labels = false;
   std::vector<LegendItem> legend;
   std::string units = "miles";          // of the scale bar

@@ -57,9 +57,11 @@ class Svg {
   std::string out_;
 };
 
-void strokes(Svg& svg, const std::vector<Stroke>& list, const char* cls) {
+void strokes(Svg& svg, const std::vector<Stroke>& list, const char* cls, bool coloured = false) {
   for (const Stroke& st : list) {
-    svg.raw("<path class=\"").raw(cls).raw("\" d=\"");
+    svg.raw("<path class=\"").raw(cls);
+    if (coloured) svg.raw("\" stroke=\"").raw(store_colour(st.store));
+    svg.raw("\" d=\"");
     for (const auto& run : st.path.runs) svg.line(run, false);
     svg.raw("\">").titled(st.title).raw("</path>\n");
   }
@@ -76,7 +78,7 @@ void legend(Svg& svg, const Scene& s) {
       svg.num(std::max(st.radius, 3.0)).raw("\" fill=\"").raw(st.fill).raw("\"/>");
     } else {
       svg.raw("<path d=\"M").num(x).raw(",").num(y).raw("h12\" stroke=\"");
-      svg.raw(item.shape == LegendItem::LegShape ? kLegColour : kRingColour);
+      svg.raw(legend_stroke(item.shape));
       svg.raw("\" stroke-width=\"2\"/>");
     }
     svg.raw("<text x=\"").num(x + 17).raw("\" y=\"").num(y + 4).raw("\">").text(item.text);
@@ -110,6 +112,8 @@ std::string svg_text(const Scene& s) {
   svg.raw(".counties{fill:none;stroke:").raw(kCountyColour).raw(";stroke-width:0.4}\n");
   svg.raw(".leg{fill:none;stroke:").raw(kLegColour).raw(";stroke-width:1.6}\n");
   svg.raw(".ring{fill:none;stroke:").raw(kRingColour).raw(";stroke-width:2}\n");
+  svg.raw(".spoke{fill:none;stroke-width:1;stroke-opacity:0.55}\n");
+  svg.raw(".point.store{stroke:#222;stroke-width:1.2}\n");
   svg.raw(".point{stroke:none}\n.label{font-size:10px}\n</style>\n");
   svg.raw("<rect width=\"100%\" height=\"100%\" fill=\"#fff\"/>\n");
   svg.raw("<text class=\"title\" x=\"10\" y=\"").num(kTitleSize + 8).raw("\" font-size=\"");
@@ -130,12 +134,13 @@ std::string svg_text(const Scene& s) {
   }
   strokes(svg, s.rings, "ring");
   strokes(svg, s.legs, "leg");
+  strokes(svg, s.spokes, "spoke", true);
   for (const Dot& d : s.dots) {
     const Style st = dot_style(d.kind);
     svg.raw("<circle class=\"").raw(dot_class(d.kind)).raw("\" cx=\"");
     const Pixel p = s.to_pixel(d.at);
     svg.num(p.x).raw("\" cy=\"").num(p.y).raw("\" r=\"").num(st.radius).raw("\" fill=\"");
-    svg.raw(st.fill).raw("\">").titled(d.zip).raw("</circle>\n");
+    svg.raw(dot_fill(d)).raw("\">").titled(d.zip).raw("</circle>\n");
   }
   if (s.labels)
     for (const Dot& d : s.dots) {

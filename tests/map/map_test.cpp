@@ -30,6 +30,7 @@ struct SvgCount {
   std::map<std::string, int> by_class;  // elements with each class word
   std::vector<std::string> state_titles;
   std::vector<std::pair<double, double>> centres;  // of the points, in order
+  std::vector<std::string> fills;                  // of the points, in order
   std::string text;                                // every text of the file, joined
   bool well_formed = false;
 };
@@ -44,9 +45,11 @@ SvgCount parse_svg(const std::string& bytes) {
       const QString cls = xml.attributes().value("class").toString();
       for (const QString& word : cls.split(' ', Qt::SkipEmptyParts))
         ++c.by_class[word.toStdString()];
-      if (cls.split(' ').contains("point"))
+      if (cls.split(' ').contains("point")) {
         c.centres.emplace_back(xml.attributes().value("cx").toDouble(),
                                xml.attributes().value("cy").toDouble());
+        c.fills.push_back(xml.attributes().value("fill").toString().toStdString());
+      }
       if (xml.name() == QLatin1String("title") && !open_classes.isEmpty() &&
           open_classes.last() == "state")
         c.state_titles.push_back(xml.readElementText().toStdString());
@@ -82,13 +85,18 @@ struct Kind {
   const char* name;
   std::vector<std::string> args;
   std::string input;
-  int status, points, legs, rings;
+  int status, points, legs, rings, spokes;
 };
 
 TEST_F(Map, EachKindDrawsOneElementPerPointLegAndRing) {
+  // Customers by zip code (99999 has no position), by position with no header, and stores.
+  write_file(out("customers.csv"), "id,zip\n1,03053\n2,92018\r\n3,60628\n4,98101\n5,99999\n");
+  write_file(out("stores.csv"), "zip,name\n10001,New York\n33101,\"Miami, FL\"\n");
+  write_file(out("points.csv"), "40.0;-75.0\n 34.05 ;-118.25\n");
+  write_file(out("stores.ssv"), "10001;New York\n33101;Miami\n");
   const Kind kinds[] = {
       // 03053 92018 60628 10001 in turn: four points, three legs.
-      {"consecutive list", {"map"}, "03053\n92018\n60628\n10001\n", 0, 4, 3, 0},
+      {"consecutive list", {"map"}, "03053\n92018\n60628\n10001\n", 0, 4, 3, 0, 0},
       // The reference is a point too; 99999 is noted, and the exit says some had none.
       {"list with --reference",
        {"map", "--reference", "10001"},
@@ -96,12 +104,31 @@ TEST_F(Map, EachKindDrawsOneElementPerPointLegAndRing) {
        1,
        3,
        2,
+       0,
        0},
       // Within 1,000 miles of 10001: 03053, 60628 and itself.
-      {"within", {"map", "--within", "10001", "1000"}, "", 0, 3, 0, 1},
-      {"within in km", {"map", "--within", "10001", "1000", "--units", "km"}, "", 0, 2, 0, 1},
-      // Every zip code of the table; those in no inset are not drawn.
-      {"all", {"map", "--all"}, "", 0, 7, 0, 0},
+      {"within", {"map", "--within", "10001", "1000"}, "", 0, 3, 0, 1, 0},
+      {"within in km", {"map", "--within", "10001", "1000", "--units", "km"}, "", 0, 2, 0, 1, 0},
+      // Two stores and four customers with a position, each with a spoke; 99999 is noted.
+      {"assign by zip code",
+       {"map", "--assign", out("customers.csv"), "--to", out("stores.csv"), "--from", "zip"},
+       "",
+       1,
+       6,
+       0,
+       0,
+       4},
+      {"assign by position",
+       {"map", "--assign", out("points.csv"), "--to", out("stores.ssv"), "--lat", "1", "--lon", "2",
+        "--no-header", "--delimiter", ";"},
+       "",
+       0,
+       4,
+       0,
+       0,
+       2},
+      // Last, for the note below: every zip code of the table; those in no inset are not drawn.
+      {"all", {"map", "--all"}, "", 0, 7, 0, 0, 0},
   };
   for (const Kind& k : kinds) {
     SCOPED_TRACE(k.name);
@@ -114,6 +141,12 @@ TEST_F(Map, EachKindDrawsOneElementPerPointLegAndRing) {
     EXPECT_EQ(svg.by_class["point"], k.points);
     EXPECT_EQ(svg.by_class["leg"], k.legs);
     EXPECT_EQ(svg.by_class["ring"], k.rings);
+    EXPECT_EQ(svg.by_class["spoke"], k.spokes);
+    if (k.spokes) {
+      EXPECT_EQ(svg.by_class["store"], 2);
+      EXPECT_EQ(svg.by_class["customer"], k.spokes);
+      EXPECT_NE(svg.text.find("store (each its own colour)"), std::string::npos);
+    }
     EXPECT_EQ(svg.by_class["state"], 51);  // the 50 states and the District of Columbia
     EXPECT_EQ(svg.state_titles.size(), 51u);
     EXPECT_EQ(svg.state_titles.front(), "Alabama");
@@ -122,7 +155,14 @@ TEST_F(Map, EachKindDrawsOneElementPerPointLegAndRing) {
     }
     args.back() = out("m.png");
     ASSERT_EQ(cli(args, k.input).status, k.status);
-    EXPECT_FALSE(QImage(QString::fromStdString(out("m.png"))).isNull());
+    const QImage png(QString::fromStdString(out("m.png")));
+    ASSERT_FALSE(png.isNull());
+    // Stores and customers: the PNG has each point's own colour at its place.
+    for (std::size_t i = 0; k.spokes && i < svg.centres.size(); ++i) {
+      const auto [x, y] = svg.centres[i];
+      EXPECT_EQ(png.pixelColor(static_cast<int>(x), static_cast<int>(y)).name().toStdString(),
+                svg.fills[i]);
+    }
   }
   // The test table's points off the map (GeographicLib's test cases) are named under it.
   const SvgCount all = parse_svg(read(out("m.svg")));
@@ -148,6 +188,16 @@ TEST_F(Map, PngPixelAtAPointHasItsColour) {
 TEST_F(Map, BadInputGivesOneMessageAndNoFile) {
   write_file(out("old.svg"), "old");
   ASSERT_EQ(mkdir(out("folder.svg").c_str(), 0700), 0);
+  write_file(out("customers.csv"), "id,zip\n1,03053\n");
+  write_file(out("nowhere.csv"), "id,zip\n1,99999\n2,\n");
+  write_file(out("stores.csv"), "zip\n10001\n");
+  write_file(out("no_stores.csv"), "zip\n99999\nabc\n");
+  const std::vector<std::string> assign{"--assign",        out("customers.csv"), "--to",
+                                        out("stores.csv"), "--output",           out("m.svg")};
+  const auto with = [&](std::vector<std::string> more) {
+    more.insert(more.begin(), assign.begin(), assign.end());
+    return more;
+  };
   const struct {
     const char* name;
     std::vector<std::string> args;
@@ -204,6 +254,35 @@ TEST_F(Map, BadInputGivesOneMessageAndNoFile) {
        out("m.svg"),
        "Give one of"},
       {"no output", {"--all"}, "", "", "--output is required"},
+      {"no usable store",
+       {"--assign", out("customers.csv"), "--to", out("no_stores.csv"), "--from", "zip", "--output",
+        out("m.svg")},
+       "",
+       out("m.svg"),
+       "has no usable zip code"},
+      {"missing customers' column", with({"--from", "zipcode"}), "", out("m.svg"),
+       "no such column"},
+      {"missing stores' column", with({"--from", "zip", "--to-column", "site"}), "", out("m.svg"),
+       "--to-column site: no such column"},
+      {"no customer column", with({}), "", out("m.svg"), "--from COL"},
+      {"no customer with a position",
+       {"--assign", out("nowhere.csv"), "--to", out("stores.csv"), "--from", "zip", "--output",
+        out("m.svg")},
+       "",
+       out("m.svg"),
+       "nothing to map"},
+      {"stores missing",
+       {"--assign", out("customers.csv"), "--to", out("none.csv"), "--from", "zip", "--output",
+        out("m.svg")},
+       "",
+       out("m.svg"),
+       "none.csv"},
+      {"--to without --assign",
+       {"--to", out("stores.csv"), "--output", out("m.svg")},
+       "",
+       out("m.svg"),
+       "--assign"},
+      {"assign and a list", with({"--from", "zip", "-"}), "10001\n", out("m.svg"), "Give one of"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
