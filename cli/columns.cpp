@@ -34,23 +34,24 @@ std::string shown(std::string_view name) {
 
 }  // namespace
 
-std::optional<std::size_t> find_column(std::string_view spec,
+std::optional<std::size_t> find_column(std::string_view column,
                                        std::span<const std::string_view> first, bool header) {
-  if (header && !trimmed(spec).empty())
+  if (header && !trimmed(column).empty())
     for (std::size_t i = 0; i < first.size(); ++i)
-      if (same_name(first[i], spec)) return i;
+      if (same_name(first[i], column)) return i;
   std::size_t number = 0;
-  const auto r = std::from_chars(spec.data(), spec.data() + spec.size(), number);
-  if (r.ec != std::errc() || r.ptr != spec.data() + spec.size() || number == 0 ||
+  const auto r = std::from_chars(column.data(), column.data() + column.size(), number);
+  if (r.ec != std::errc() || r.ptr != column.data() + column.size() || number == 0 ||
       number > first.size())
     return std::nullopt;
   return number - 1;
 }
 
-std::string missing_column(std::string_view option, std::string_view spec, std::string_view source,
-                           std::span<const std::string_view> first, bool header) {
-  std::string m =
-      std::string(option) + " " + shown(spec) + ": no such column in " + std::string(source) + "; ";
+std::string missing_column(std::string_view option, std::string_view column,
+                           std::string_view source, std::span<const std::string_view> first,
+                           bool header) {
+  std::string m = std::string(option) + " " + shown(column) + ": no such column in " +
+                  std::string(source) + "; ";
   if (!header) {
     m += "with --no-header a column is named by its number, and the first row has " +
          std::to_string(first.size()) + (first.size() == 1 ? " column" : " columns");
