@@ -14,103 +14,121 @@
 namespace quorvane::cli {
 namespace {
 
-// A block of comparisons on its way through the threads: the pairs' zip codes copied
-// out of the pairing, then their results and their part of the output.
+// A block of a run's entries on its way through the threads: the entries copied as
+// they come, then (on any thread) their comparisons, results and part of the output.
+// In consecutive mode the block starts with the entry before it, which it compares
+// with its first entry of its own.
 struct RunBlock {
-  struct Cut {
-    std::uint32_t first, first_size, second, second_size;
-    std::uint8_t shifted;
-  };
-  std::string zips;
-  std::vector<Cut> cuts;
-  std::vector<ZipPair> pairs;
-  std::vector<PairResult> results;
+  std::string entries;
+  std::vector<std::uint32_t> entry_ends;
+  bool carried = false;          // the first entry is the one before the block
+  std::uint64_t first_number{};  // the number of the block's first entry of its own
+  std::unique_ptr<Pairing> pairing;
+  std::vector<PairResult> results = std::vector<PairResult>(Pairing::kBlock);
   std::string text;
   std::vector<std::size_t> ends;
+  SkippedEntries skipped;
   ZipDistance* engine = nullptr;
   std::unique_ptr<ZipDistance> helper;  // on several threads: the block's own engine
   std::unique_ptr<Format> format;
   bool all_distances = true;
 
-  void add(std::span<const ZipPair> taken) {
-    for (const ZipPair& p : taken) {
-      const auto at = static_cast<std::uint32_t>(zips.size());
-      zips.append(p.first).append(p.second);
-      cuts.push_back({at, static_cast<std::uint32_t>(p.first.size()),
-                      at + static_cast<std::uint32_t>(p.first.size()),
-                      static_cast<std::uint32_t>(p.second.size()), p.shifted});
-    }
+  std::size_t size() const { return entry_ends.size(); }
+  std::string_view entry(std::size_t i) const {
+    const std::uint32_t from = i == 0 ? 0 : entry_ends[i - 1];
+    return std::string_view(entries).substr(from, entry_ends[i] - from);
   }
-  void compute(const CompareOptions& options) {
-    const std::string_view z = zips;
-    pairs.clear();
-    for (const Cut& c : cuts)
-      pairs.push_back(
-          {z.substr(c.first, c.first_size), z.substr(c.second, c.second_size), c.shifted});
-    results.resize(pairs.size());
+  void add(std::string_view e) {
+    entries.append(e);
+    entry_ends.push_back(static_cast<std::uint32_t>(entries.size()));
+  }
+  void start(std::uint64_t number) {
+    entries.clear();
+    entry_ends.clear();
+    carried = false;
+    first_number = number;
+  }
+
+  void compute(const CompareOptions& options, bool by_reference) {
     text.clear();
     ends.clear();
-    format->write(*engine, pairs, options, results, text, ends);
     all_distances = true;
-    for (const PairResult& r : results)
-      all_distances = all_distances && r.status == PairStatus::Distance;
+    pairing->clear();
+    const std::size_t own = carried ? 1 : 0;
+    bool previous_starts = carried && pairing->starts_comparison(entry(0));
+    for (std::size_t i = own; i < size(); ++i) {
+      const std::string_view e = entry(i);
+      const bool starts = pairing->starts_comparison(e);
+      if (!starts && (by_reference || !previous_starts))
+        skipped.not_numeric(e, first_number + (i - own));
+      if (by_reference)
+        pairing->take(e, std::nullopt);
+      else if (i > 0)
+        pairing->take(entry(i - 1), e);
+      previous_starts = starts;
+      if (pairing->full()) compare(options);
+    }
+    compare(options);
   }
-  void clear() {
-    zips.clear();
-    cuts.clear();
+  void compare(const CompareOptions& options) {
+    const std::span<const ZipPair> pairs = pairing->pairs();
+    if (pairs.empty()) return;
+    const std::span<PairResult> r(results.data(), pairs.size());
+    format->write(*engine, pairs, options, r, text, ends);
+    for (const PairResult& one : r)
+      all_distances = all_distances && one.status == PairStatus::Distance;
+    pairing->clear();
   }
 };
 
-// Compares the pairs of a run (see engine/pairing.h) in blocks, so memory stays the same
-// however long the input, on every thread asked for, and writes them out in order.
+// Compares the entries of a run (see engine/pairing.h) in blocks, so memory stays the
+// same however long the input, on every thread asked for, and writes them out in order.
 class RunBlocks {
  public:
-  // Pairs per block handed to a thread.
-  static constexpr std::size_t kBlockPairs = 4 * Pairing::kBlock;
+  static constexpr std::size_t kBlockEntries = 8192;
 
   RunBlocks(ZipDistance& engine, const RunSettings& s, Format& format, Output& out)
       : engine_(engine),
+        settings_(s),
         options_(s.common.compare()),
-        pairing_(s.common.separators.decimal, s.common.separators.group),
         format_(format),
         out_(out),
         by_reference_(!s.reference.empty()),
         threads_(s.common.threads ? s.common.threads : default_threads()),
         blocks_(
-            threads_, [&] { return make_block(); }, [this](RunBlock& b) { b.compute(options_); },
-            [this](RunBlock& b) { deliver(b); }) {
-    pairing_.set_mode(s.reference.empty() ? Pairing::Mode::Consecutive : Pairing::Mode::Reference);
-    pairing_.set_reference(s.reference);
-  }
+            threads_, [&] { return make_block(); },
+            [this](RunBlock& b) { b.compute(options_, by_reference_); },
+            [this](RunBlock& b) { deliver(b); }) {}
 
   void entry(std::string_view e) {
-    ++entries_;
-    const bool starts = pairing_.starts_comparison(e);
-    if (!starts && (by_reference_ || !previous_starts_)) skipped_.not_numeric(e, entries_);
-    if (!by_reference_) {
-      // An entry that starts a comparison but ends none waits for the entry after it.
-      waiting_ = starts && !previous_starts_;
-      if (waiting_) {
-        waiting_entry_.assign(e);
-        waiting_number_ = entries_;
+    if (!filling_) {
+      filling_ = &blocks_.next();
+      filling_->start(entries_ + 1);
+      if (!by_reference_ && entries_ > 0) {
+        filling_->add(last_);
+        filling_->carried = true;
       }
-      previous_starts_ = starts;
     }
-    pairing_.take_next(e);
-    if (pairing_.full()) take_pairs();
+    ++entries_;
+    filling_->add(e);
+    if (filling_->size() >= kBlockEntries) submit();
   }
 
   // The entries that took part in no comparison, once the input has ended.
   const SkippedEntries& skipped() {
-    if (waiting_) skipped_.alone(waiting_entry_, waiting_number_);
-    waiting_ = false;
+    // The last entry starts a comparison that no entry after it ends.
+    if (!by_reference_ && entries_ > 0 && !alone_noted_) {
+      alone_noted_ = true;
+      const Pairing& p = *probe_;
+      if (p.starts_comparison(last_) && !(entries_ > 1 && p.starts_comparison(before_last_)))
+        skipped_.alone(last_, entries_);
+    }
     return skipped_;
   }
 
   // Compares what is waiting and writes it out.
   void finish() {
-    take_pairs();
-    if (filling_ && !filling_->cuts.empty()) submit();
+    if (filling_) submit();
     blocks_.finish();
     out_.flush();
   }
@@ -118,26 +136,30 @@ class RunBlocks {
   NotFoundSummary& not_found() { return not_found_; }
 
  private:
+  std::unique_ptr<Pairing> make_pairing() const {
+    auto p = std::make_unique<Pairing>(settings_.common.separators.decimal,
+                                       settings_.common.separators.group);
+    p->set_mode(by_reference_ ? Pairing::Mode::Reference : Pairing::Mode::Consecutive);
+    p->set_reference(settings_.reference);
+    return p;
+  }
   std::unique_ptr<RunBlock> make_block() {
     auto b = std::make_unique<RunBlock>();
+    b->pairing = make_pairing();
     b->engine = &engine_;
     if (threads_ > 1) b->engine = (b->helper = engine_.helper(options_.use2016)).get();
     b->format = format_.copy();
     return b;
   }
 
-  void take_pairs() {
-    const std::span<const ZipPair> pairs = pairing_.pairs();
-    if (pairs.empty()) return;
-    if (!filling_) {
-      filling_ = &blocks_.next();
-      filling_->clear();
-    }
-    filling_->add(pairs);
-    pairing_.clear();
-    if (filling_->cuts.size() >= kBlockPairs) submit();
-  }
+  // The block's last entries stay for the next block and the end.
   void submit() {
+    const std::size_t n = filling_->size();
+    if (n >= 2)
+      before_last_.assign(filling_->entry(n - 2));
+    else
+      before_last_.swap(last_);
+    last_.assign(filling_->entry(n - 1));
     filling_ = nullptr;
     blocks_.submit();
   }
@@ -146,11 +168,12 @@ class RunBlocks {
     all_distances_ = all_distances_ && b.all_distances;
     if (b.helper) engine_.absorb(*b.helper);
     not_found_.take(engine_.not_found_zips);
+    skipped_.add(b.skipped);
   }
 
   ZipDistance& engine_;
+  const RunSettings& settings_;
   const CompareOptions options_;
-  Pairing pairing_;
   Format& format_;
   Output& out_;
   bool all_distances_ = true;
@@ -158,10 +181,9 @@ class RunBlocks {
   const bool by_reference_;
   SkippedEntries skipped_;
   std::uint64_t entries_ = 0;
-  bool previous_starts_ = false;
-  bool waiting_ = false;  // the last entry starts a comparison and was not compared yet
-  std::string waiting_entry_;
-  std::uint64_t waiting_number_ = 0;
+  std::string last_, before_last_;  // the input's last two entries so far
+  bool alone_noted_ = false;
+  std::unique_ptr<Pairing> probe_ = make_pairing();  // the numeric test, for the end
   RunBlock* filling_ = nullptr;
   const unsigned threads_;
   OrderedBlocks<RunBlock> blocks_;  // last: its threads end before the rest goes

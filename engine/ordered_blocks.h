@@ -33,7 +33,7 @@ class OrderedBlocks {
                 Step deliver)
       : work_(std::move(work)), deliver_(std::move(deliver)) {
     threads = threads ? threads : 1;
-    const std::size_t ring = threads == 1 ? 1 : std::size_t{threads} * 3;
+    const std::size_t ring = threads == 1 ? 1 : std::size_t{threads} * 4;
     for (std::size_t i = 0; i < ring; ++i) slots_.push_back({make(), State::Empty, nullptr});
     for (unsigned t = 1; t < threads; ++t) helpers_.emplace_back([this] { help(); });
   }
