@@ -1,12 +1,16 @@
 // run and augment on several threads, each block with an engine of its own whose reports
 // are merged in order: the same bytes on both outputs, and the same exit status, as on
-// one thread, where one engine makes every lookup in turn, for seeded random inputs spanning many
-// blocks and every kind of failure a lookup has (not in the table, zero, null and text coordinates,
-// a number the 2012 table rejects, entries that are no number at all).
+// one thread, where one engine makes every lookup in turn, for seeded random inputs
+// spanning many blocks and every kind of failure a lookup has (not in the table, zero,
+// null and text coordinates, a number the 2012 table rejects, no number at all).
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <memory>
 #include <random>
+#include <sstream>
 
 #include "tests/cli/cli_process.h"
 #include "tests/support/test_db.h"
@@ -39,6 +43,11 @@ std::string random_table(std::size_t n, unsigned seed) {
     text += std::to_string(i) + ",\"" + kCells[pick(random)] + "\",\"" + kCells[pick(random)] +
             "\"," + kNames[i % 5] + "\r\n";
   return text;
+}
+
+std::string read_file(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 class Threads : public ::testing::Test {
@@ -90,6 +99,42 @@ TEST_F(Threads, RunWritesWhatOneThreadWrites) {
       {"reference rejected", {"run", "--reference", "1,234", "--database", "2012"}},
   };
   for (const auto& c : cases) expect_same(c.args, list, c.what);
+}
+
+// The run's blocks end where the input pauses: a list sent in two parts, the second
+// after the first was answered, is cut into other blocks than the list sent at once,
+// and must give the same run (pairs across the cut, skipped entries and their numbers).
+TEST_F(Threads, APauseInTheInputChangesNothing) {
+  // Entries that all start a comparison, so that the first skipped ones lie in a later
+  // block: entry 10002 in consecutive mode (after one that ends a comparison), 10001
+  // with a reference.
+  std::string list;
+  for (int i = 0; i < 10000; ++i) list += i % 2 ? "03053\n" : "60628\n";
+  list += "abc\nabc\n" + random_cells(20000, 5, "\n");
+  const std::size_t cut = list.find('\n', list.size() / 2) + 1;
+  write_file(dir_->file("part1"), list.substr(0, cut));
+  write_file(dir_->file("part2"), list.substr(cut));
+  const struct {
+    const char* args;
+    const char* first_skipped;
+  } cases[] = {{"--threads 1", "'abc', entry 10002)"},
+               {"--threads 2", "'abc', entry 10002)"},
+               {"--threads 2 --reference 60628", "'abc', entry 10001)"}};
+  for (const auto& [args, first_skipped] : cases) {
+    const std::string db = dir_->file("zips.db"), out = dir_->file("out"), err = dir_->file("err");
+    const std::string command = "{ cat '" + dir_->file("part1") + "'; sleep 0.3; cat '" +
+                                dir_->file("part2") + "'; } | '" + QUORVANE_CLI + "' run --db '" +
+                                db + "' " + args + " > '" + out + "' 2> '" + err + "'";
+    const int status = std::system(command.c_str());
+    std::vector<std::string> call = {"run", "--db", db};
+    std::istringstream words(args);
+    for (std::string w; words >> w;) call.push_back(w);
+    const Outcome whole = run_cli({call, list, Stdout::Capture, {}});
+    EXPECT_TRUE(read_file(out) == whole.out) << args;
+    EXPECT_EQ(read_file(err), whole.err) << args;
+    EXPECT_NE(whole.err.find(first_skipped), std::string::npos) << args << "\n" << whole.err;
+    EXPECT_EQ(WEXITSTATUS(status), whole.status) << args;
+  }
 }
 
 TEST_F(Threads, AugmentWritesWhatOneThreadWrites) {
