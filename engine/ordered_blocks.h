@@ -16,10 +16,13 @@
 
 namespace quorvane {
 
-// The threads a command uses when not told: one per core.
+// The most threads a command takes: each holds a few blocks of memory.
+inline constexpr unsigned kMostThreads = 64;
+
+// The threads a command uses when not told: one per core, at most kMostThreads.
 inline unsigned default_threads() {
   const unsigned n = std::thread::hardware_concurrency();
-  return n ? n : 1;
+  return n == 0 ? 1 : n < kMostThreads ? n : kMostThreads;
 }
 
 template <class Block>
@@ -33,7 +36,8 @@ class OrderedBlocks {
                 Step deliver)
       : work_(std::move(work)), deliver_(std::move(deliver)) {
     threads = threads ? threads : 1;
-    const std::size_t ring = threads == 1 ? 1 : std::size_t{threads} * 4;
+    // A block for each thread at work, and some filled or done around them.
+    const std::size_t ring = threads == 1 ? 1 : std::size_t{threads} + 6;
     for (std::size_t i = 0; i < ring; ++i) slots_.push_back({make(), State::Empty, nullptr});
     for (unsigned t = 1; t < threads; ++t) helpers_.emplace_back([this] { help(); });
   }
