@@ -1,5 +1,6 @@
 #pragma once
 // Number and text helpers shared by the engine, the window and the exports.
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -115,9 +116,23 @@ inline char* put_short_distance(char* p, double miles, std::string_view decimal_
 }
 
 // The zip number of a text of exactly five ASCII digits (0 to 99999), or -1: most list
-// entries, and the keys that go straight to their row.
+// entries, and the keys that go straight to their row. The first four digits are tested
+// and combined at once, as the bytes of one 32-bit word.
 inline std::int32_t five_digit_number(std::string_view s) {
   if (s.size() != 5) return -1;
+  const auto last = static_cast<std::uint32_t>(static_cast<unsigned char>(s[4]) - '0');
+  if constexpr (std::endian::native == std::endian::little) {
+    std::uint32_t w;
+    std::memcpy(&w, s.data(), 4);
+    // Every byte 0x30 to 0x39: its high half is 3, and still 3 after adding 6 (which,
+    // with every high half 3, carries into no other byte).
+    if ((w & 0xF0F0F0F0u) != 0x30303030u || ((w + 0x06060606u) & 0xF0F0F0F0u) != 0x30303030u ||
+        last > 9)
+      return -1;
+    const std::uint32_t d = w - 0x30303030u;  // four digits, the first in the lowest byte
+    const std::uint32_t t = (d * 10 + (d >> 8)) & 0x00FF00FFu;  // two two-digit numbers
+    return static_cast<std::int32_t>(((t * 100 + (t >> 16)) & 0xFFFFu) * 10 + last);
+  }
   std::int32_t v = 0;
   for (char c : s) {
     if (static_cast<unsigned char>(c - '0') > 9) return -1;

@@ -112,5 +112,43 @@ TEST(DistanceDigits, RandomMilesAsPrintfRoundsThem) {
   EXPECT_EQ(bad, 0u);
 }
 
+TEST(FiveDigitNumber, EveryByteTested) {
+  const struct {
+    std::string_view text;
+    std::int32_t number;
+  } rows[] = {
+      {"00000", 0},
+      {"99999", 99999},
+      {"02134", 2134},
+      {"10203", 10203},
+      {"90210", 90210},
+      {"/0000", -1},
+      {"0000/", -1},
+      {":0000", -1},
+      {"00:00", -1},
+      {"0000:", -1},
+      {"0\xb0"
+       "00",
+       -1},
+      {"000\xb9", -1},
+      {"\xff"
+       "9999",
+       -1},
+      {"9999\xff", -1},
+      {"1234", -1},
+      {"123456", -1},
+      {"", -1},
+      {"12 34", -1},
+      {"+1234", -1},
+      {std::string_view("1234\0", 5), -1},
+  };
+  for (const auto& r : rows) EXPECT_EQ(five_digit_number(r.text), r.number) << r.text;
+  char text[6] = {};
+  for (int i = 0; i < 100000; i += 7) {  // every digit in every place
+    std::snprintf(text, sizeof text, "%05d", i);
+    ASSERT_EQ(five_digit_number(text), i) << text;
+  }
+}
+
 }  // namespace
 }  // namespace quorvane
