@@ -63,6 +63,25 @@ inline char* put_whole(char* p, std::uint32_t v) {
   return end;
 }
 
+// Writes v (below 10^4: every distance in miles) at p without leading zeros, without a
+// branch: both digit pairs into one word, the leading zeros shifted out, four bytes
+// written and the end moved past the digits; returns the end.
+inline char* put_whole_short(char* p, std::uint32_t v) {
+  const unsigned n = 1u + (v >= 10) + (v >= 100) + (v >= 1000);
+  const std::uint32_t high = v / 100, low = v - high * 100;
+  char four[4];
+  std::memcpy(four, kDigitPairs + 2 * high, 2);
+  std::memcpy(four + 2, kDigitPairs + 2 * low, 2);
+  std::uint32_t w;
+  std::memcpy(&w, four, 4);
+  if constexpr (std::endian::native == std::endian::little)
+    w >>= 8 * (4 - n);
+  else
+    w <<= 8 * (4 - n);
+  std::memcpy(p, &w, 4);
+  return p + n;
+}
+
 // The hundredths above 2^32 (no distance on earth), one digit at a time.
 inline char* put_whole_wide(char* p, std::uint64_t whole) {
   char digits[20];
@@ -96,7 +115,7 @@ inline char* put_short_distance(char* p, double miles, std::string_view decimal_
     const auto h = static_cast<std::uint32_t>(hundredths);
     const std::uint32_t whole = h / 100;
     frac = h - whole * 100;
-    p = text_detail::put_whole(p, whole);
+    p = whole < 10000 ? text_detail::put_whole_short(p, whole) : text_detail::put_whole(p, whole);
   } else {
     const auto h = static_cast<std::uint64_t>(hundredths);
     frac = static_cast<std::uint32_t>(h % 100);
