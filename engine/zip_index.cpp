@@ -126,20 +126,6 @@ struct ZipIndex::Tree {
     const double dx = q[0] - p.x, dy = q[1] - p.y, dz = q[2] - p.z;
     return dx * dx + dy * dy + dz * dz;
   }
-
-  // Collects tree entries closer than a squared chord, as place ids.
-  struct Collector {
-    const Tree& tree;
-    double radius;
-    std::vector<std::uint32_t>& out;
-    std::size_t size() const { return out.size(); }
-    bool full() const { return true; }
-    double worstDist() const { return radius; }
-    bool addPoint(double dist, std::uint32_t i) {
-      if (dist < radius) out.push_back(tree.id(i));
-      return true;
-    }
-  };
 };
 
 // Storage for every place, each made on first use (under a lock, so that threads may
@@ -242,7 +228,7 @@ std::vector<std::uint32_t> ZipIndex::candidates(const ZipPlace& centre, double a
   const auto query = unit_vector(centre);
   const double radius = chord_squared(angle);
   if (use_tree()) {
-    Tree::Collector collect{*tree_, radius, ids};
+    WithinChord<Tree> collect{*tree_, radius, ids};
     tree_->kd->findNeighbors(collect, query.data(), nanoflann::SearchParams(0, 0, false));
   } else {
     for (std::size_t i = 0; i < tree_->size(); ++i)
