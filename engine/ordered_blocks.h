@@ -62,9 +62,9 @@ class OrderedBlocks {
   void submit() {
     if (helpers_.empty()) {
       Slot& s = slot(filled_++);
+      taken_ = delivered_ = filled_;  // counted first: a failure leaves nothing pending
       run(s);
       finish_slot(s);
-      ++delivered_;
       return;
     }
     {
@@ -107,6 +107,16 @@ class OrderedBlocks {
     s.state = State::Empty;
   }
 
+  // Computes the oldest block no thread has taken; the lock is held before and after.
+  void take_and_run(std::unique_lock<std::mutex>& lock) {
+    Slot& s = slot(taken_++);
+    s.state = State::Working;
+    lock.unlock();
+    run(s);
+    lock.lock();
+    s.state = State::Done;
+  }
+
   // One move of the filling thread: deliver the oldest block when done, else compute
   // the oldest block no thread has taken, else wait for a helper.
   void step(std::unique_lock<std::mutex>& lock) {
@@ -122,12 +132,7 @@ class OrderedBlocks {
       return;
     }
     if (taken_ != filled_) {
-      Slot& s = slot(taken_++);
-      s.state = State::Working;
-      lock.unlock();
-      run(s);
-      lock.lock();
-      s.state = State::Done;
+      take_and_run(lock);
       return;
     }
     done_.wait(lock);
@@ -138,12 +143,7 @@ class OrderedBlocks {
     for (;;) {
       work_ready_.wait(lock, [this] { return stop_ || taken_ != filled_; });
       if (stop_) return;
-      Slot& s = slot(taken_++);
-      s.state = State::Working;
-      lock.unlock();
-      run(s);
-      lock.lock();
-      s.state = State::Done;
+      take_and_run(lock);
       done_.notify_one();
     }
   }
