@@ -17,13 +17,15 @@ locked() { if [ -e "$lock" ]; then flock "$lock" "$@"; else "$@"; fi; }
 # file @ sed expression @ test targets @ ctest name pattern @ what the mutant does
 mutants=(
   "engine/zip_table.cpp@s/ \&\& v == std::floor(v)//@engine_tests@ZipStore@the 2012 table finds a zip code by a number with a fraction"
-  "engine/text.h@s/std::nearbyint(miles \* 100.0)/std::round(miles * 100.0)/@engine_tests@DistanceText@rounding ties away from zero"
+  "engine/text.h@s/return _mm_cvtsd_si64(_mm_set_sd(x));/return std::llround(x);/@engine_tests@DistanceText|DistanceDigits|PutShort@rounding ties away from zero"
   "engine/fast_distance.cpp@s/kRouteError = 1e-13/kRouteError = 1e-16/@engine_tests@FastRoute@a weakened rounding guard on the fast route"
   "format/aligned_text.cpp@s/const std::size_t n = char_count(text);/const std::size_t n = text.size();/@output_tests@TextExport@aligned text padded by bytes"
   "format/csv.cpp@s/ || c == '\\\\r' || c == '\\\\n'//@engine_tests@CsvField@CSV quoting ignores CR and LF"
   "engine/list_reader.cpp@s/if (bytes.front() != kBom\[pending_.size()\]) return started_ = true;/if (bytes.front() != kBom[pending_.size()]) { pending_.clear(); return started_ = true; }/@engine_tests@ListReader@a partial byte-order mark is dropped"
   "engine/pairing.cpp@s/mode_ == Mode::None || !starts_comparison(entry)/mode_ == Mode::None/@engine_tests@Pairing@entries that fail the numeric test start comparisons"
   "engine/text.cpp@s/return c == ' ' || c == '\\\\t';/return c == ' ';/@engine_tests@NumericTest@a tab around a number fails the numeric test"
+  "engine/zip_distance.cpp@s/if (from.count \&\& tallies_\[k\].count == 0)/if (from.count)/@cli_tests@Threads@a later block's first failing zip code replaces the first"
+  "cli/run.cpp@s/first_number + (i - own)/first_number + i/@quorvane-cli cli_tests@Threads@entry numbers in a later block count the entry carried over"
 )
 
 saved=$(mktemp -d)
