@@ -172,11 +172,17 @@ void TextListModel::removeAt(std::size_t row) {
   endRemoveRows();
 }
 
-void TextListModel::clear() {
+void TextListModel::clear(bool keep_room) {
   beginResetModel();
-  std::string().swap(buffer_);
-  std::vector<std::size_t>().swap(ends_);
-  std::vector<unsigned char>().swap(checks_);
+  if (keep_room) {
+    buffer_.clear();
+    ends_.clear();
+    checks_.clear();
+  } else {
+    std::string().swap(buffer_);
+    std::vector<std::size_t>().swap(ends_);
+    std::vector<unsigned char>().swap(checks_);
+  }
   announced_ = 0;
   ++changes_;
   endResetModel();
