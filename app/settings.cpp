@@ -12,8 +12,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <type_traits>
 
 #include "engine/regular_file.h"
+#include "output/byte_count.h"
 
 namespace quorvane {
 namespace {
@@ -80,7 +82,12 @@ QByteArray read_bounded(const QString& file, qint64 limit) {
 // it holds no more than that. `List` is a QString or its UTF-8 bytes.
 template <class List>
 std::optional<qsizetype> end_of_entries(const List& list, std::size_t most) {
-  if (static_cast<std::size_t>(std::count(list.begin(), list.end(), u';')) < most) return {};
+  std::size_t separators = 0;
+  if constexpr (std::is_same_v<List, QByteArrayView>)
+    separators = count_byte(std::string_view(list.data(), std::size_t(list.size())), ';');
+  else
+    separators = static_cast<std::size_t>(std::count(list.begin(), list.end(), u';'));
+  if (separators < most) return {};  // no more pieces than that
   std::size_t entries = 0;
   qsizetype piece = 0;
   for (qsizetype i = 0; i <= list.size(); ++i) {

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "output/byte_count.h"
+
 namespace quorvane {
 
 TextListModel::TextListModel(QString heading, bool checkable, QObject* parent)
@@ -90,8 +92,7 @@ void TextListModel::reserve(std::size_t rows, std::size_t bytes) {
 
 void TextListModel::appendPieces(std::string_view text, char separator) {
   const std::size_t rows = ends_.size(), bytes = buffer_.size(), n = text.size();
-  const std::size_t most =
-      static_cast<std::size_t>(std::count(text.begin(), text.end(), separator)) + 1;
+  const std::size_t most = count_byte(text, separator) + 1;
   reserve(rows + most, bytes + n);
   buffer_.resize(bytes + n);
   ends_.resize(rows + most);
@@ -113,15 +114,12 @@ void TextListModel::appendPieces(std::string_view text, char separator) {
     piece = at + 1;
   };
   // Eight bytes at a time: a bit marks each byte that is the separator.
-  constexpr std::uint64_t kLow = 0x0101010101010101ULL, kSeven = 0x7F7F7F7F7F7F7F7FULL;
-  const std::uint64_t pattern = kLow * static_cast<unsigned char>(separator);
+  const std::uint64_t pattern = byte_pattern(separator);
   std::size_t i = 0;
   for (; i + 8 <= n; i += 8) {
     std::uint64_t word;
     std::memcpy(&word, from + i, 8);
-    const std::uint64_t x = word ^ pattern;  // a zero byte where the separator stands
-    std::uint64_t marks = ~(((x & kSeven) + kSeven) | x | kSeven);
-    for (; marks != 0; marks &= marks - 1)
+    for (std::uint64_t marks = bytes_equal(word, pattern); marks != 0; marks &= marks - 1)
       end_piece(i + static_cast<std::size_t>(std::countr_zero(marks)) / 8);
   }
   for (; i < n; ++i)
