@@ -3,21 +3,28 @@
 // a consecutive run over the 2016 table, against opening, querying and closing the
 // database for every lookup, the slowest way to answer, for scale.
 //
-//   engine_bench [--db FILE] [--pairs FILE [--database 2012|2016]] [--no-baseline]
+// It first measures the engine against the floor (floor_loop.h), the least work that
+// writes the same lines, in alternating rounds, and counts the lines that differ.
+//
+//   engine_bench [--db FILE] [--pairs FILE [--database 2012|2016]]
+//                [--floor | --versus-floor [--rounds N]] [--no-baseline]
 //
 // With --pairs, the pairs are read from FILE (two zip codes a line, tab-separated) and
-// one line "pairs_per_second N" is printed, for side-by-side runs with other tools.
+// one line "pairs_per_second N" is printed (the floor's with --floor), for side-by-side
+// runs with other tools. --versus-floor measures only the engine against the floor.
 #include <sqlite3.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/floor_loop.h"
 #include "engine/distance.h"
 #include "engine/text.h"
 #include "engine/zip_distance.h"
@@ -26,6 +33,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using quorvane::ZipPair;
+using quorvane_bench::FloorLoop;
 
 // Zip codes held in one contiguous block of text, pairs as views into it.
 struct Workload {
@@ -95,27 +103,37 @@ Workload pairs_file(const char* path) {
   return w;
 }
 
-// Runs the batch call over the workload as a run does: blocks of pairs, lines appended
-// to one buffer that is handed on (here: dropped) every block. Returns seconds.
-double timed_run(quorvane::ZipDistance& engine, const Workload& w, bool use2016,
-                 std::size_t& bytes) {
-  quorvane::CompareOptions options;
-  options.use2016 = use2016;
+// Runs `write` over the workload as a run does: blocks of pairs, lines appended to one
+// buffer that is handed on (here: dropped) every block. Returns seconds.
+template <class Write>
+double timed(const Workload& w, std::size_t& bytes, Write&& write) {
   std::string out;
   out.reserve(1 << 20);
   constexpr std::size_t kBatch = 4096;
   const auto t0 = Clock::now();
-  {
-    quorvane::ZipDistance::Batch batch(engine);
-    for (std::size_t i = 0; i < w.pairs.size(); i += kBatch) {
-      const std::size_t n = std::min(kBatch, w.pairs.size() - i);
-      out.clear();
-      engine.compare(std::span(w.pairs).subspan(i, n), options, {},
-                     quorvane::LineOutput{&out, '\n', nullptr});
-      bytes += out.size();
-    }
+  for (std::size_t i = 0; i < w.pairs.size(); i += kBatch) {
+    const std::size_t n = std::min(kBatch, w.pairs.size() - i);
+    out.clear();
+    write(std::span(w.pairs).subspan(i, n), out);
+    bytes += out.size();
   }
   return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+// The engine's batch call, sentence lines ending in '\n'.
+double timed_run(quorvane::ZipDistance& engine, const Workload& w, bool use2016,
+                 std::size_t& bytes) {
+  quorvane::CompareOptions options;
+  options.use2016 = use2016;
+  quorvane::ZipDistance::Batch batch(engine);
+  return timed(w, bytes, [&](std::span<const ZipPair> pairs, std::string& out) {
+    engine.compare(pairs, options, {}, quorvane::LineOutput{&out, '\n', nullptr});
+  });
+}
+
+double timed_floor(const FloorLoop& floor, const Workload& w, std::size_t& bytes) {
+  return timed(w, bytes,
+               [&](std::span<const ZipPair> pairs, std::string& out) { floor.write(pairs, out); });
 }
 
 double best_of(quorvane::ZipDistance& engine, const Workload& w, bool use2016, int rounds) {
@@ -124,6 +142,41 @@ double best_of(quorvane::ZipDistance& engine, const Workload& w, bool use2016, i
   double best = 1e9;
   for (int r = 0; r < rounds; ++r) best = std::min(best, timed_run(engine, w, use2016, bytes));
   return best;
+}
+
+// Lines of the engine and the floor for the whole workload that differ.
+std::size_t differing_lines(quorvane::ZipDistance& engine, const FloorLoop& floor,
+                            const Workload& w, bool use2016) {
+  std::string mine, theirs;
+  quorvane::CompareOptions options;
+  options.use2016 = use2016;
+  engine.compare(w.pairs, options, {}, quorvane::LineOutput{&mine, '\n', nullptr});
+  floor.write(w.pairs, theirs);
+  return quorvane_bench::differing_lines(mine, theirs);
+}
+
+double median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v[v.size() / 2];
+}
+
+// The engine and the floor in alternating rounds after a warm-up of each; medians.
+void against_floor(quorvane::ZipDistance& engine, const Workload& w, bool use2016, int rounds) {
+  const FloorLoop floor(*engine.store().table(use2016));
+  std::size_t bytes = 0;
+  timed_run(engine, w, use2016, bytes);
+  timed_floor(floor, w, bytes);
+  std::vector<double> e, f;
+  for (int r = 0; r < rounds; ++r) {
+    e.push_back(timed_run(engine, w, use2016, bytes));
+    f.push_back(timed_floor(floor, w, bytes));
+  }
+  const double n = static_cast<double>(w.pairs.size());
+  const double engine_rate = n / median(e), floor_rate = n / median(f);
+  std::printf("engine %.0f pairs/s, floor %.0f pairs/s, engine/floor %.3f (median of %d)\n",
+              engine_rate, floor_rate, engine_rate / floor_rate, rounds);
+  std::printf("lines that differ from the floor's: %zu\n",
+              differing_lines(engine, floor, w, use2016));
 }
 
 // One lookup with nothing kept between lookups: open, query, close.
@@ -180,7 +233,8 @@ void print_rate(const char* what, std::size_t pairs, double seconds) {
 int main(int argc, char** argv) {
   const char* db = QUORVANE_SHIPPED_DB;
   const char* pairs_path = nullptr;
-  bool use2016_for_file = false, baseline = true;
+  bool use2016_for_file = false, baseline = true, floor_only = false, versus_only = false;
+  int rounds = 5;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--db" && i + 1 < argc)
@@ -191,10 +245,16 @@ int main(int argc, char** argv) {
       use2016_for_file = std::strcmp(argv[++i], "2016") == 0;
     else if (a == "--no-baseline")
       baseline = false;
+    else if (a == "--floor")
+      floor_only = true;
+    else if (a == "--versus-floor")
+      versus_only = true;
+    else if (a == "--rounds" && i + 1 < argc)
+      rounds = std::max(1, std::atoi(argv[++i]));
     else {
       std::fprintf(stderr,
                    "usage: engine_bench [--db FILE] [--pairs FILE [--database 2012|2016]] "
-                   "[--no-baseline]\n");
+                   "[--floor | --versus-floor [--rounds N]] [--no-baseline]\n");
       return 2;
     }
   }
@@ -205,7 +265,19 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "engine_bench: no pairs in %s\n", pairs_path);
       return 2;
     }
-    const double s = best_of(engine, w, use2016_for_file, 1);
+    if (versus_only) {
+      against_floor(engine, w, use2016_for_file, rounds);
+      return 0;
+    }
+    double s = 0;
+    if (floor_only) {
+      const FloorLoop floor(*engine.store().table(use2016_for_file));
+      std::size_t bytes = 0;
+      timed_floor(floor, w, bytes);  // warm-up
+      s = timed_floor(floor, w, bytes);
+    } else {
+      s = best_of(engine, w, use2016_for_file, 1);
+    }
     std::printf("pairs_per_second %.0f\n", static_cast<double>(w.pairs.size()) / s);
     return 0;
   }
@@ -214,6 +286,9 @@ int main(int argc, char** argv) {
   const auto zips2016 = zip_codes(db, "SELECT zip_code FROM zip_code2016 ORDER BY zip_code");
   const std::size_t n = 1000000;
   const Workload r2012 = random_pairs(zips2012, n, 2012);
+  std::printf("random pairs, 2012 table, against the floor loop, rounds alternating:\n");
+  against_floor(engine, r2012, false, rounds);
+  if (versus_only) return 0;
   const Workload r2016 = random_pairs(zips2016, n, 2016);
   const Workload c2016 = consecutive_pairs(zips2016, n + 1);
   std::printf("sentence lines, best of 3 after a warm-up pass:\n");

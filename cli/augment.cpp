@@ -90,6 +90,7 @@ CLI::App* add_augment_command(CLI::App& app, AugmentSettings& s) {
   cmd->add_flag("--strict", s.strict,
                 "Only five digits are a zip code: no cleaning of other ways of writing one");
   add_compare_options(*cmd, s.common, false);
+  add_threads_option(*cmd, s.common);
   add_places_flag(*cmd, s.common.places);
   return cmd;
 }
@@ -152,7 +153,7 @@ int augment(const AugmentSettings& s) {
   layout.places = places.get();
   ZipDistance& engine = db.engine();
   Output out;
-  AugmentRows rows(engine, options, layout, out);
+  AugmentRows rows(engine, options, layout, out, s.common.threads);
   if (s.no_header) {
     rows.no_header(reader.fields().size());
     rows.row(reader.fields(), reader.line());

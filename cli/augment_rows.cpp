@@ -36,13 +36,27 @@ std::string json_key(std::string_view name) {
 }  // namespace
 
 AugmentRows::AugmentRows(ZipDistance& engine, const CompareOptions& options,
-                         const AugmentLayout& layout, Output& out)
-    : engine_(engine), options_(options), layout_(layout), out_(out) {
-  staged_.resize(kBlock);
-  results_.resize(kBlock);
-  pairs_.reserve(kBlock);
-  text_.reserve(kBlock * 128);
-  if (layout_.places) places_written_.resize(2 * kZipKeys);
+                         const AugmentLayout& layout, Output& out, unsigned threads)
+    : engine_(engine),
+      options_(options),
+      layout_(layout),
+      out_(out),
+      threads_(threads ? threads : default_threads()),
+      blocks_(
+          threads_, [this] { return make_block(); }, [this](Block& b) { write_block(b); },
+          [this](Block& b) { deliver(b); }) {}
+
+AugmentRows::~AugmentRows() = default;
+
+std::unique_ptr<AugmentRows::Block> AugmentRows::make_block() {
+  auto b = std::make_unique<Block>();
+  b->staged.resize(kBlock);
+  b->results.resize(kBlock);
+  b->pairs.reserve(kBlock);
+  b->engine = &engine_;
+  if (threads_ > 1) b->engine = (b->helper = engine_.helper(options_.use2016)).get();
+  if (layout_.places) b->places_written.resize(2 * kZipKeys);
+  return b;
 }
 
 CleanZip AugmentRows::clean(std::string_view cell) const {
@@ -85,35 +99,44 @@ void AugmentRows::no_header(std::size_t width) {
   for (std::size_t i = 0; i < width; ++i) keys_.push_back(json_key(std::to_string(i + 1)));
 }
 
-void AugmentRows::stage_csv(std::span<const std::string_view> fields) {
+void AugmentRows::stage_csv(Block& b, std::span<const std::string_view> fields) {
+  std::string& text = b.text;
   for (std::string_view f : fields) {
-    append_csv_field(text_, f, layout_.delimiter);
-    text_ += layout_.delimiter;
+    append_csv_field(text, f, layout_.delimiter);
+    text += layout_.delimiter;
   }
   // A short row is filled up, so that the new columns stand under their names.
-  if (fields.size() < width_) text_.append(width_ - fields.size(), layout_.delimiter);
+  if (fields.size() < width_) text.append(width_ - fields.size(), layout_.delimiter);
 }
 
-void AugmentRows::stage_json(std::span<const std::string_view> fields) {
-  text_ += '{';
+void AugmentRows::stage_json(Block& b, std::span<const std::string_view> fields) {
+  std::string& text = b.text;
+  text += '{';
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i < keys_.size())
-      text_ += keys_[i];
+      text += keys_[i];
     else
-      text_ += json_key(std::to_string(i + 1));
-    append_json_string(text_, fields[i]);
-    text_ += ',';
+      text += json_key(std::to_string(i + 1));
+    append_json_string(text, fields[i]);
+    text += ',';
   }
-  for (std::size_t i = fields.size(); i < keys_.size(); ++i) (text_ += keys_[i]) += "null,";
+  for (std::size_t i = fields.size(); i < keys_.size(); ++i) (text += keys_[i]) += "null,";
 }
 
 void AugmentRows::row(std::span<const std::string_view> fields, std::uint64_t line) {
-  Staged& s = staged_[count_];
+  if (!filling_) {
+    filling_ = &blocks_.next();
+    filling_->text.clear();
+    filling_->pairs.clear();
+    filling_->count = 0;
+  }
+  Block& b = *filling_;
+  Staged& s = b.staged[b.count];
   if (layout_.jsonl)
-    stage_json(fields);
+    stage_json(b, fields);
   else
-    stage_csv(fields);
-  s.end = static_cast<std::uint32_t>(text_.size());
+    stage_csv(b, fields);
+  s.end = static_cast<std::uint32_t>(b.text.size());
   s.line = line;
   s.pair = -1;
   // A row with more or fewer fields than the header may have them shifted: it keeps its
@@ -130,13 +153,18 @@ void AugmentRows::row(std::span<const std::string_view> fields, std::uint64_t li
         (from_cleaned ? quoted(fields[layout_.from]) + " read as " + std::string(s.from.zip())
                       : quoted(fields[*layout_.to]) + " read as " + std::string(s.to.zip()));
   if (s.from.ok() && s.to.ok()) {
-    s.pair = static_cast<std::int32_t>(pairs_.size());
-    pairs_.push_back({s.from.zip(), s.to.zip()});
+    s.pair = static_cast<std::int32_t>(b.pairs.size());
+    b.pairs.push_back({s.from.zip(), s.to.zip()});
   } else if (tallies_[static_cast<std::size_t>(PairStatus::NotAZip)].first.empty()) {
     note_not_a_zip(fields, s);
   }
   ++rows_;
-  if (++count_ == kBlock) write_block();
+  if (++b.count == kBlock) submit();
+}
+
+void AugmentRows::submit() {
+  filling_ = nullptr;
+  blocks_.submit();
 }
 
 void AugmentRows::note_not_a_zip(std::span<const std::string_view> fields, const Staged& s) {
@@ -150,7 +178,8 @@ void AugmentRows::note_not_a_zip(std::span<const std::string_view> fields, const
     first = at_line(s.line) + ", " + quoted(fields[*layout_.to]);
 }
 
-void AugmentRows::write_end(std::string& out, const Staged& s, const PairResult& r) {
+void AugmentRows::write_end(Block& b, const Staged& s, const PairResult& r) const {
+  std::string& out = b.out;
   const std::string_view word = status_word(r.status);
   if (layout_.jsonl) {
     (out += '"') += layout_.distance;
@@ -164,8 +193,8 @@ void AugmentRows::write_end(std::string& out, const Staged& s, const PairResult&
     (out += s.from.zip()) += "\",\"to_zip\":\"";
     (out += s.to.zip()) += '"';
     if (layout_.places) {
-      append_places(out, s.from.zip(), 0);
-      append_places(out, s.to.zip(), 1);
+      append_places(b, s.from.zip(), 0);
+      append_places(b, s.to.zip(), 1);
     }
     out += "}\n";
     return;
@@ -175,60 +204,64 @@ void AugmentRows::write_end(std::string& out, const Staged& s, const PairResult&
   ((out += d) += word) += d;
   ((out += s.from.zip()) += d) += s.to.zip();
   if (layout_.places) {
-    append_places(out, s.from.zip(), 0);
-    append_places(out, s.to.zip(), 1);
+    append_places(b, s.from.zip(), 0);
+    append_places(b, s.to.zip(), 1);
   }
   out += "\r\n";
 }
 
-void AugmentRows::append_places(std::string& out, std::string_view zip, std::size_t side) {
+void AugmentRows::append_places(Block& b, std::string_view zip, std::size_t side) const {
   std::size_t n = zip.empty() ? kZipKeys - 1 : 0;
   for (char c : zip) n = n * 10 + static_cast<std::size_t>(c - '0');
-  Written& w = places_written_[side * kZipKeys + n];
+  Written& w = b.places_written[side * kZipKeys + n];
   if (w.size == 0) {
-    w.at = static_cast<std::uint32_t>(places_text_.size());
+    w.at = static_cast<std::uint32_t>(b.places_text.size());
     if (layout_.jsonl)
-      append_places_json(places_text_, *layout_.places, zip, side == 0 ? "from_" : "to_");
+      append_places_json(b.places_text, *layout_.places, zip, side == 0 ? "from_" : "to_");
     else
-      append_places_csv(places_text_, *layout_.places, zip, layout_.delimiter);
-    w.size = static_cast<std::uint32_t>(places_text_.size() - w.at);
+      append_places_csv(b.places_text, *layout_.places, zip, layout_.delimiter);
+    w.size = static_cast<std::uint32_t>(b.places_text.size() - w.at);
   }
-  out.append(places_text_, w.at, w.size);
+  b.out.append(b.places_text, w.at, w.size);
 }
 
-void AugmentRows::tally(const Staged& s, const PairResult& r) {
-  Tally& t = tallies_[static_cast<std::size_t>(r.status)];
-  ++t.count;
-  if (r.status != PairStatus::Distance && t.first.empty())
-    t.first = at_line(s.line) + ", " + std::string(r.failed == 2 ? s.to.zip() : s.from.zip());
-}
-
-void AugmentRows::write_block() {
-  const std::span<PairResult> results(results_.data(), pairs_.size());
-  if (!pairs_.empty()) {
-    engine_.compare(pairs_, options_, results, LineOutput{});
-    engine_.not_found_zips.clear();  // the status column says it, row by row
+void AugmentRows::write_block(Block& b) const {
+  const std::span<PairResult> results(b.results.data(), b.pairs.size());
+  if (!b.pairs.empty()) {
+    b.engine->compare(b.pairs, options_, results, LineOutput{});
+    b.engine->not_found_zips.clear();  // the status column says it, row by row
   }
-  std::string& out = out_.text();
+  b.out.clear();
+  b.tallies = {};
   PairResult not_a_zip;
   not_a_zip.status = PairStatus::NotAZip;
   std::size_t from = 0;
-  for (std::size_t i = 0; i < count_; ++i) {
-    const Staged& s = staged_[i];
-    out.append(text_, from, s.end - from);
+  for (std::size_t i = 0; i < b.count; ++i) {
+    const Staged& s = b.staged[i];
+    b.out.append(b.text, from, s.end - from);
     from = s.end;
     const PairResult& r = s.pair < 0 ? not_a_zip : results[static_cast<std::size_t>(s.pair)];
-    write_end(out, s, r);
-    tally(s, r);
+    write_end(b, s, r);
+    Tally& t = b.tallies[static_cast<std::size_t>(r.status)];
+    // Rows that are not a zip code are named as they are staged.
+    if (t.count++ == 0 && r.status != PairStatus::Distance && r.status != PairStatus::NotAZip)
+      t.first = at_line(s.line) + ", " + std::string(r.failed == 2 ? s.to.zip() : s.from.zip());
   }
-  text_.clear();
-  pairs_.clear();
-  count_ = 0;
-  out_.maybe_flush();
+}
+
+void AugmentRows::deliver(Block& b) {
+  out_.put(b.out);
+  for (std::size_t i = 0; i < kStatuses; ++i) {
+    Tally& t = tallies_[i];
+    if (t.first.empty()) t.first = std::move(b.tallies[i].first);
+    t.count += b.tallies[i].count;
+  }
+  if (b.helper) engine_.absorb(*b.helper);
 }
 
 void AugmentRows::finish() {
-  if (count_) write_block();
+  if (filling_) submit();
+  blocks_.finish();
 }
 
 std::vector<std::string> AugmentRows::summary() const {

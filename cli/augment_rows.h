@@ -1,9 +1,11 @@
 #pragma once
 // augment's rows: every input row written back as it came, plus its distance, status and
 // the two zip codes used. Rows wait in blocks; each block's pairs are compared through
-// the engine at once, then the block is written in order. Memory stays at one block.
+// the engine at once and its rows written, on any of the threads asked for, then the
+// blocks are written out in order. Memory stays at a few blocks a thread.
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "cli/output.h"
+#include "engine/ordered_blocks.h"
 #include "engine/zip_clean.h"
 #include "engine/zip_distance.h"
 
@@ -36,7 +39,8 @@ class AugmentRows {
   static constexpr std::size_t kBlock = 4096;
 
   AugmentRows(ZipDistance& engine, const CompareOptions& options, const AugmentLayout& layout,
-              Output& out);
+              Output& out, unsigned threads);
+  ~AugmentRows();
 
   // The table's header, written with the new columns; its names are the JSON keys. A
   // table without one gives the number of fields a row should have.
@@ -65,16 +69,39 @@ class AugmentRows {
   };
   static constexpr std::size_t kStatuses = static_cast<std::size_t>(PairStatus::NotAZip) + 1;
 
+  struct Written {
+    std::uint32_t at = 0, size = 0;  // size 0: not written yet
+  };
+  static constexpr std::size_t kZipKeys = 100001;  // each zip number, then the empty one
+  // Rows on their way through the threads: staged in order, then compared and written.
+  struct Block {
+    std::string text;  // the rows' own fields as they will be written
+    std::vector<Staged> staged;
+    std::size_t count = 0;
+    std::vector<ZipPair> pairs;
+    std::vector<PairResult> results;
+    std::string out;  // the rows, written whole
+    std::array<Tally, kStatuses> tallies;
+    ZipDistance* engine = nullptr;
+    std::unique_ptr<ZipDistance> helper;  // on several threads: the block's own engine
+    std::string places_text;              // --places: each zip code's fields, once
+    std::vector<Written> places_written;  // by side * kZipKeys + zip number
+  };
+
   CleanZip clean(std::string_view cell) const;
-  void stage_csv(std::span<const std::string_view> fields);
-  void stage_json(std::span<const std::string_view> fields);
+  std::unique_ptr<Block> make_block();
+  void stage_csv(Block& b, std::span<const std::string_view> fields);
+  void stage_json(Block& b, std::span<const std::string_view> fields);
   void note_not_a_zip(std::span<const std::string_view> fields, const Staged& s);
-  void write_block();
-  void write_end(std::string& out, const Staged& s, const PairResult& r);
-  void tally(const Staged& s, const PairResult& r);
+  void submit();
+  // On any thread: compares the block's pairs and writes its rows.
+  void write_block(Block& b) const;
+  void write_end(Block& b, const Staged& s, const PairResult& r) const;
+  // In order: takes the block's rows and counts.
+  void deliver(Block& b);
   // --places: the place fields of a zip code (five digits or empty), the first (side 0)
   // or second (side 1) of its row, written once and copied from then on.
-  void append_places(std::string& out, std::string_view zip, std::size_t side);
+  void append_places(Block& b, std::string_view zip, std::size_t side) const;
 
   ZipDistance& engine_;
   const CompareOptions options_;
@@ -82,20 +109,12 @@ class AugmentRows {
   Output& out_;
   std::size_t width_ = 0;          // the fields of a whole row
   std::vector<std::string> keys_;  // JSON keys, quoted, with their colon
-  std::string text_;               // the rows of the block as they will be written
-  std::vector<Staged> staged_;
-  std::size_t count_ = 0;  // rows in the block
-  std::vector<ZipPair> pairs_;
-  std::vector<PairResult> results_;
   std::uint64_t rows_ = 0;
   std::array<Tally, kStatuses> tallies_;
   Tally cleaned_;  // rows with a distance where a zip code was cleaned
-  struct Written {
-    std::uint32_t at = 0, size = 0;  // size 0: not written yet
-  };
-  static constexpr std::size_t kZipKeys = 100001;  // each zip number, then the empty one
-  std::string places_text_;
-  std::vector<Written> places_written_;  // by side * kZipKeys + zip number
+  Block* filling_ = nullptr;
+  const unsigned threads_;
+  OrderedBlocks<Block> blocks_;  // last: its threads end before the rest goes
 };
 
 }  // namespace quorvane::cli

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "engine/error_trap.h"
+#include "engine/ordered_blocks.h"
 
 namespace quorvane::cli {
 namespace {
@@ -81,6 +82,25 @@ CLI::Validator count_at_least_one() {
         return "Must be a whole number of at least 1.";
       },
       "", "");
+}
+
+void add_threads_option(CLI::App& command, Settings& s) {
+  command
+      .add_option("--threads", s.threads,
+                  "Threads that compare a large input, its output the same whatever their "
+                  "number (default: one per core, " +
+                      std::to_string(default_threads()) + " here)")
+      ->type_name("N")
+      ->check(CLI::Validator(
+          [](std::string& text) -> std::string {
+            unsigned v = 0;
+            const auto r = std::from_chars(text.data(), text.data() + text.size(), v);
+            if (r.ec == std::errc() && r.ptr == text.data() + text.size() && v >= 1 &&
+                v <= kMostThreads)
+              return {};
+            return "Must be a whole number from 1 to " + std::to_string(kMostThreads) + ".";
+          },
+          "", ""));
 }
 
 void add_compare_options(CLI::App& command, Settings& s, bool worded) {

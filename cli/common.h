@@ -23,7 +23,8 @@ struct Settings {
   std::string units = "mi";
   int wording = 3;
   Separators separators;
-  bool places = false;  // --places: each zip code's place in the output
+  bool places = false;   // --places: each zip code's place in the output
+  unsigned threads = 0;  // --threads; 0: one per core
 
   CompareOptions compare() const;
   std::string database_path() const;
@@ -34,6 +35,8 @@ void add_database_options(CLI::App& command, Settings& s);
 void add_compare_options(CLI::App& command, Settings& s, bool worded);
 // --method and --units alone, for a command that reads both tables.
 void add_measure_options(CLI::App& command, Settings& s);
+// --threads N: how many threads compare a large input (one per core unless given).
+void add_threads_option(CLI::App& command, Settings& s);
 // --format lines|csv, each described.
 void add_format_option(CLI::App& command, std::string& format, const std::string& lines,
                        const std::string& csv);

@@ -44,16 +44,18 @@ class PlacedLines {
 
 class Lines : public Format {
  public:
-  explicit Lines(const PlaceTable* places) : placed_(places) {}
-  void block(ZipDistance& engine, std::span<const ZipPair> pairs, const CompareOptions& options,
-             std::span<PairResult> results, Output& out) override {
+  explicit Lines(const PlaceTable* places) : places_(places), placed_(places) {}
+  void write(ZipDistance& engine, std::span<const ZipPair> pairs, const CompareOptions& options,
+             std::span<PairResult> results, std::string& text, std::vector<std::size_t>&) override {
     if (placed_.on())
-      placed_.block(engine, pairs, options, results, out.text(), '\n', nullptr);
+      placed_.block(engine, pairs, options, results, text, '\n', nullptr);
     else
-      engine.compare(pairs, options, results, LineOutput{&out.text(), '\n', nullptr});
+      engine.compare(pairs, options, results, LineOutput{&text, '\n', nullptr});
   }
+  std::unique_ptr<Format> copy() const override { return std::make_unique<Lines>(places_); }
 
  private:
+  const PlaceTable* places_;
   PlacedLines placed_;
 };
 
@@ -63,20 +65,26 @@ class Lines : public Format {
 // and pads them.
 class AlignedText : public Format {
  public:
-  explicit AlignedText(const PlaceTable* places) : placed_(places) {}
+  explicit AlignedText(const PlaceTable* places) : places_(places), placed_(places) {}
   ~AlignedText() override {
     if (spill_) std::fclose(spill_);
   }
-  void block(ZipDistance& engine, std::span<const ZipPair> pairs, const CompareOptions& options,
-             std::span<PairResult> results, Output&) override {
-    const std::size_t first = ends_.size();
+  void write(ZipDistance& engine, std::span<const ZipPair> pairs, const CompareOptions& options,
+             std::span<PairResult> results, std::string& text,
+             std::vector<std::size_t>& ends) override {
     if (placed_.on())
-      placed_.block(engine, pairs, options, results, lines_, '\0', &ends_);
+      placed_.block(engine, pairs, options, results, text, '\0', &ends);
     else
-      engine.compare(pairs, options, results, LineOutput{&lines_, '\0', &ends_});
+      engine.compare(pairs, options, results, LineOutput{&text, '\0', &ends});
+  }
+  void take(std::string_view text, const std::vector<std::size_t>& ends, Output&) override {
+    const std::size_t base = lines_.size(), first = ends_.size();
+    lines_.append(text);
+    for (std::size_t end : ends) ends_.push_back(base + end);
     for (std::size_t i = first; i < ends_.size(); ++i) widen_column(width_, line(i));
     if (lines_.size() >= kSpillBytes) spill();
   }
+  std::unique_ptr<Format> copy() const override { return std::make_unique<AlignedText>(places_); }
   void end(Output& out) override {
     std::string& text = out.text();
     append_aligned_cell(text, kResultsHeader, width_);
@@ -101,6 +109,7 @@ class AlignedText : public Format {
     return std::string_view(lines_).substr(from, ends_[i] - from);
   }
 
+  const PlaceTable* places_;
   PlacedLines placed_;
   [[noreturn]] static void fail(const char* what) {
     throw std::runtime_error(std::string("Cannot keep the lines of the aligned text in a ") +
@@ -158,10 +167,9 @@ class Csv : public Format {
     }
     out.text() += "\r\n";
   }
-  void block(ZipDistance& engine, std::span<const ZipPair> pairs, const CompareOptions& options,
-             std::span<PairResult> results, Output& out) override {
+  void write(ZipDistance& engine, std::span<const ZipPair> pairs, const CompareOptions& options,
+             std::span<PairResult> results, std::string& text, std::vector<std::size_t>&) override {
     engine.compare(pairs, options, results, LineOutput{});
-    std::string& text = out.text();
     for (std::size_t i = 0; i < pairs.size(); ++i) {
       append_csv_field(text, pairs[i].first);
       text += ',';
@@ -181,6 +189,7 @@ class Csv : public Format {
       text += "\r\n";
     }
   }
+  std::unique_ptr<Format> copy() const override { return std::make_unique<Csv>(places_); }
 
  private:
   const PlaceTable* places_;

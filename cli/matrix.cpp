@@ -87,6 +87,7 @@ CLI::App* add_matrix_command(CLI::App& app, MatrixSettings& s) {
                   "numeric entry is a row and a column")
       ->type_name("");
   add_compare_options(*cmd, s.common, false);
+  add_threads_option(*cmd, s.common);
   add_places_flag(*cmd, s.common.places);
   return cmd;
 }
@@ -111,7 +112,8 @@ int matrix(const MatrixSettings& s) {
   if (zips.empty()) return inputs_read ? kAllDistances : kError;
 
   Output out;
-  const MatrixOptions matrix_options{options.use2016, options.method, options.units, 0};
+  const MatrixOptions matrix_options{options.use2016, options.method, options.units,
+                                     s.common.threads};
   std::optional<PlacedRows> placed;
   if (places) placed.emplace(*places, zips);
   const auto unplaced =

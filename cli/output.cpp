@@ -40,6 +40,16 @@ void Output::flush() {
   text_.clear();
 }
 
+void Output::put(std::string_view piece) {
+  if (piece.size() < kChunk / 4) {
+    text_.append(piece);
+    maybe_flush();
+    return;
+  }
+  flush();
+  write_all(piece.data(), piece.size());
+}
+
 void write_now(const std::string& text) {
   write_all(text.data(), text.size());
 }

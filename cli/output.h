@@ -4,6 +4,7 @@
 // (a full disk, a closed descriptor) is reported once and ends the command with an error.
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace quorvane::cli {
 
@@ -27,6 +28,8 @@ class Output {
     if (text_.size() >= kChunk) flush();
   }
   void flush();
+  // Appends a piece; a large one is written as it is, without a copy.
+  void put(std::string_view piece);
 
  private:
   std::string text_;

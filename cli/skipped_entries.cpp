@@ -28,6 +28,17 @@ void SkippedEntries::alone(std::string_view entry, std::uint64_t number) {
   note(kAlone, entry, number);
 }
 
+void SkippedEntries::add(SkippedEntries& later) {
+  for (int r = 0; r < kReasons; ++r) {
+    Count& c = later.counts_[r];
+    if (counts_[r].count == 0) counts_[r].first = std::move(c.first);
+    counts_[r].count += c.count;
+    c = Count{};
+  }
+  total_ += later.total_;
+  later.total_ = 0;
+}
+
 std::string SkippedEntries::text() const {
   std::string t = std::to_string(total_) +
                   (total_ == 1 ? " entry was not compared: " : " entries were not compared: ");

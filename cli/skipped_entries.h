@@ -18,6 +18,8 @@ class SkippedEntries {
   void not_numeric(std::string_view entry, std::uint64_t number);
   // The last entry, left with no next entry to be compared with.
   void alone(std::string_view entry, std::uint64_t number);
+  // Counts what `later` counted after these entries, and empties it.
+  void add(SkippedEntries& later);
   bool empty() const { return total_ == 0; }
   std::string text() const;
 

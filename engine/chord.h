@@ -3,6 +3,9 @@
 // chord lengths order points as the great-circle angle does, and the margins that make
 // a search by chord a superset of the answer by the engine's own formulas.
 #include <array>
+#include <cstddef>
+#include <cstdint>
+#include <vector>
 
 #include "engine/zip_index.h"
 
@@ -35,6 +38,22 @@ double chord_squared(double angle);
 std::array<double, 3> unit_vector(const ZipPlace& p);
 
 bool tree_can_hold(const ZipPlace& p);
+
+// A nanoflann result set that keeps every tree entry closer than a squared chord, as
+// the ids the tree gives them (`tree.id(i)`).
+template <class Tree>
+struct WithinChord {
+  const Tree& tree;
+  double radius;
+  std::vector<std::uint32_t>& out;
+  std::size_t size() const { return out.size(); }
+  bool full() const { return true; }
+  double worstDist() const { return radius; }
+  bool addPoint(double dist, std::uint32_t i) {
+    if (dist < radius) out.push_back(tree.id(i));
+    return true;
+  }
+};
 
 // The angle within which every point lies whose distance by the formula can be at most
 // that of a point at squared chord `farthest_chord` (the n-th nearest by chord).

@@ -235,8 +235,14 @@ std::unique_ptr<ZipTable> read_sqlite_rows(const std::string& path, bool use2016
     const std::string what = "Cannot read table " + layout.table;
     const std::string from = " FROM " + quote_identifier(layout.table);
     const std::string key = quote_identifier(layout.key_column);
-    db.prepare("SELECT 1" + from + " LIMIT 1 OFFSET " + std::to_string(kMaxTableRows), what);
-    if (db.step(what) == SQLITE_ROW) return nullptr;
+    // The span of the rowids bounds the count of rows through the rowid's own tree,
+    // without a walk over every row.
+    sqlite3_stmt* span = db.prepare(
+        "SELECT (SELECT max(rowid)" + from + ") - (SELECT min(rowid)" + from + ")", what);
+    if (db.step(what) != SQLITE_ROW ||
+        (sqlite3_column_type(span, 0) != SQLITE_NULL &&
+         sqlite3_column_int64(span, 0) >= static_cast<sqlite3_int64>(kMaxTableRows)))
+      return nullptr;
     db.prepare("SELECT 1" + from + " WHERE " + key +
                    (layout.kind == KeyKind::Text ? " >= x''" : " >= ''") + " LIMIT 1",
                what);

@@ -19,6 +19,7 @@ struct StoreIndex::Tree {
   std::vector<std::array<double, 3>> points;
   std::vector<std::uint32_t> ids;
 
+  std::uint32_t id(std::size_t i) const { return ids[i]; }
   std::size_t kdtree_get_point_count() const { return points.size(); }
   double kdtree_get_pt(std::size_t i, std::size_t dim) const { return points[i][dim]; }
   template <class Box>
@@ -29,20 +30,6 @@ struct StoreIndex::Tree {
   using Kd = nanoflann::KDTreeSingleIndexAdaptor<nanoflann::L2_Simple_Adaptor<double, Tree>, Tree,
                                                  3, std::uint32_t>;
   std::unique_ptr<Kd> kd;
-
-  // Store ids closer than a squared chord.
-  struct Collector {
-    const Tree& tree;
-    double radius;
-    std::vector<std::uint32_t>& out;
-    std::size_t size() const { return out.size(); }
-    bool full() const { return true; }
-    double worstDist() const { return radius; }
-    bool addPoint(double dist, std::uint32_t i) {
-      if (dist < radius) out.push_back(tree.ids[i]);
-      return true;
-    }
-  };
 };
 
 StoreIndex::StoreIndex(std::vector<ZipPlace> stores)
@@ -85,7 +72,7 @@ void StoreIndex::nearest(const ZipPlace& from, std::size_t count, Method method,
       ids.resize(kept);
     } else {
       ids.clear();
-      Tree::Collector collect{*tree_, bound, ids};
+      WithinChord<Tree> collect{*tree_, bound, ids};
       tree_->kd->findNeighbors(collect, query.data(), nanoflann::SearchParams(0, 0, false));
     }
     ids.insert(ids.end(), odd_.begin(), odd_.end());

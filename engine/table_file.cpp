@@ -4,12 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <type_traits>
 #include <vector>
 
+#include "engine/checksum.h"
 #include "engine/error_trap.h"
 #include "engine/read_limits.h"
 #include "engine/regular_file.h"
@@ -18,7 +18,7 @@ namespace quorvane {
 namespace {
 
 constexpr char kMagic[8] = {'Q', 'R', 'V', 'T', 'B', 'L', '\r', '\n'};
-constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kVersion = 2;
 constexpr std::uint32_t kByteOrder = 0x01020304;
 constexpr std::size_t kSampleBytes = 4096;
 constexpr std::uint64_t kMaxFileBytes = 512ull << 20;
@@ -37,69 +37,12 @@ struct Header {
   std::uint32_t row_bytes;  // the layout of the rows as stored
   std::uint32_t point_bytes;
   std::uint64_t db_size;
-  std::uint64_t db_mtime;  // in seconds
+  std::uint64_t db_mtime;     // in seconds
   std::uint64_t db_sample;    // checksum of the database's first and last pages
   Section sections[2];        // the 2012 table, the 2016 table
   std::uint64_t header_hash;  // of everything above
 };
 static_assert(std::is_trivially_copyable_v<Header> && sizeof(Header) == 104);
-
-// A fast checksum for finding damage (not an adversary): two independent lanes of
-// multiply and rotate over 16-byte blocks, then a final mix. Fed in pieces of any size,
-// it gives what one call over their concatenation gives.
-class Checksum {
- public:
-  void add(const void* data, std::size_t n) {
-    if (n == 0) return;  // an empty part may come from an empty vector's null data
-    const auto* p = static_cast<const unsigned char*>(data);
-    total_ += n;
-    if (held_ > 0) {
-      const std::size_t take = std::min(n, sizeof block_ - held_);
-      std::memcpy(block_ + held_, p, take);
-      held_ += take;
-      p += take;
-      n -= take;
-      if (held_ < sizeof block_) return;
-      mix_block(block_);
-      held_ = 0;
-    }
-    for (; n >= sizeof block_; p += sizeof block_, n -= sizeof block_) mix_block(p);
-    std::memcpy(block_, p, n);
-    held_ = n;
-  }
-
-  std::uint64_t value() const {
-    Checksum last = *this;
-    std::memset(last.block_ + held_, 0, sizeof block_ - held_);
-    last.mix_block(last.block_);
-    std::uint64_t x = last.a_ ^ std::rotl(last.b_, 17) ^ total_;
-    x ^= x >> 33;
-    x *= 0xff51afd7ed558ccdULL;
-    x ^= x >> 33;
-    x *= 0xc4ceb9fe1a85ec53ULL;
-    return x ^ (x >> 33);
-  }
-
- private:
-  static constexpr std::uint64_t k1 = 0x87c37b91114253d5ULL, k2 = 0x4cf5ad432745937fULL;
-  void mix_block(const unsigned char* p) {
-    std::uint64_t w0, w1;
-    std::memcpy(&w0, p, 8);
-    std::memcpy(&w1, p + 8, 8);
-    a_ = std::rotl(a_ ^ (w0 * k1), 31) * k2;
-    b_ = std::rotl(b_ ^ (w1 * k2), 33) * k1;
-  }
-
-  std::uint64_t a_ = 0x9e3779b97f4a7c15ULL, b_ = 0xc2b2ae3d27d4eb4fULL, total_ = 0;
-  unsigned char block_[16] = {};
-  std::size_t held_ = 0;
-};
-
-std::uint64_t checksum(const void* data, std::size_t n) {
-  Checksum c;
-  c.add(data, n);
-  return c.value();
-}
 
 bool read_fully(int fd, void* to, std::size_t n, std::uint64_t at) {
   auto* p = static_cast<char*>(to);
@@ -142,6 +85,7 @@ struct ImageHead {
   std::uint32_t kind;
   std::uint32_t index_full;
   std::uint64_t rows, slots, used, long_keys, key_bytes;
+  double widest_longitude;
 };
 
 void put(std::string& out, const void* data, std::size_t n) {
@@ -198,7 +142,8 @@ struct TableImage {
                          t.slots_.size(),
                          t.used_,
                          long_rows.size(),
-                         key_bytes};
+                         key_bytes,
+                         t.widest_longitude_};
     put(out, &head, sizeof head);
     put(out, t.index_.data(), t.index_.size() * sizeof(std::uint16_t));
     pad8(out);
@@ -208,10 +153,8 @@ struct TableImage {
     }
     put(out, t.rows_.data(), t.rows_.size() * sizeof(ZipRow));
     put(out, t.points_.data(), t.points_.size() * sizeof(ZipPoint));
-    for (const std::size_t end : t.key_ends_) {
-      const std::uint64_t stored = end;
-      put(out, &stored, sizeof stored);
-    }
+    put(out, t.key_ends_.data(), t.key_ends_.size() * sizeof(std::uint32_t));
+    pad8(out);
     out += t.key_text_;
     pad8(out);
     put(out, long_rows.data(), long_rows.size() * sizeof(std::uint32_t));
@@ -226,7 +169,8 @@ struct TableImage {
     if (head.kind > 1 || head.index_full > 1 || rows > kMaxTableRows ||
         head.slots > (std::uint64_t{1} << 24) || (head.slots & (head.slots - 1)) != 0 ||
         head.used * 4 > head.slots * 3 || head.long_keys > rows ||
-        head.key_bytes > (std::uint64_t{1} << 32) || (head.long_keys > 0 && head.kind != 1))
+        head.key_bytes >= (std::uint64_t{1} << 32) || (head.long_keys > 0 && head.kind != 1) ||
+        !(head.widest_longitude >= 0 && head.widest_longitude <= 1e300))
       return nullptr;
     auto t = std::make_unique<ZipTable>(head.kind == 1 ? KeyKind::Text : KeyKind::Number);
     t->index_full_ = head.index_full == 1;
@@ -234,7 +178,7 @@ struct TableImage {
     t->slots_.resize(head.slots);
     t->rows_.resize(rows);
     t->points_.resize(rows);
-    std::vector<std::uint64_t> ends(rows);
+    t->key_ends_.resize(rows);
     t->key_text_.resize(head.key_bytes);
     std::vector<std::uint32_t> long_rows(head.long_keys);
     if (!in.read(t->index_.data(), kIndexEntries * sizeof(std::uint16_t)) ||
@@ -242,7 +186,8 @@ struct TableImage {
         !in.read(t->slots_.data(), head.slots * sizeof(StoredSlot)) ||
         !in.read(t->rows_.data(), rows * sizeof(ZipRow)) ||
         !in.read(t->points_.data(), rows * sizeof(ZipPoint)) ||
-        !in.read(ends.data(), rows * sizeof(std::uint64_t)) ||
+        !in.read(t->key_ends_.data(), rows * sizeof(std::uint32_t)) ||
+        !in.skip_pad8(rows * sizeof(std::uint32_t)) ||
         !in.read(t->key_text_.data(), head.key_bytes) || !in.skip_pad8(head.key_bytes) ||
         !in.read(long_rows.data(), head.long_keys * sizeof(std::uint32_t)) ||
         !in.skip_pad8(head.long_keys * sizeof(std::uint32_t)) || !in.at_end() ||
@@ -259,14 +204,13 @@ struct TableImage {
     }
     if (used != head.used) return nullptr;  // a full table would never end a probe
     t->used_ = used;
-    t->key_ends_.reserve(rows);
     std::uint64_t start = 0;
-    for (std::uint64_t end : ends) {
+    for (std::uint32_t end : t->key_ends_) {
       if (end < start || end > head.key_bytes) return nullptr;
-      t->key_ends_.push_back(static_cast<std::size_t>(end));
       start = end;
     }
     if (start != head.key_bytes) return nullptr;
+    t->widest_longitude_ = head.widest_longitude;
     for (std::uint32_t row : long_rows) {
       if (row >= rows) return nullptr;
       t->long_keys_.emplace(t->key(row), static_cast<std::int32_t>(row));
@@ -359,8 +303,7 @@ std::unique_ptr<ZipTable> read_table_file(const std::string& database_path, bool
         s.size > file_size - s.offset)
       return nullptr;
     const Identity id = identify(database_path);
-    if (id.size != h.db_size || id.mtime != h.db_mtime || id.sample != h.db_sample)
-      return nullptr;
+    if (id.size != h.db_size || id.mtime != h.db_mtime || id.sample != h.db_sample) return nullptr;
     SectionReader in(fd, s.offset, s.size);
     return TableImage::read(in, s.hash);
   } catch (...) {

@@ -51,7 +51,8 @@ class LineWriter {
     if (c) *p_++ = c;
   }
   std::size_t offset() const { return static_cast<std::size_t>(p_ - out_.data()); }
-  void distance(double d, std::string_view sep) {
+  // Flattened: the compiler otherwise keeps put_short_distance out of line here.
+  [[gnu::flatten]] void distance(double d, std::string_view sep) {
     if (char* end = put_short_distance(p_, d, sep)) {
       p_ = end;
       return;

@@ -63,6 +63,43 @@ void ZipDistance::end_batch() {
   }
 }
 
+void ZipDistance::fail_once(unsigned kind, bool use2016, int line, std::string text) {
+  if (defer_reports_)
+    deferred_.push_back({kind, use2016, line, std::move(text)});
+  else
+    Trap(kModule, "get_zip_point").fail(line, text);
+}
+
+std::unique_ptr<ZipDistance> ZipDistance::helper(bool use2016) {
+  store_.table(use2016);
+  auto h = std::make_unique<ZipDistance>(store_.path());
+  h->store_ = ZipStore::sharing(store_);
+  h->decimal_separator_ = decimal_separator_;
+  h->defer_reports_ = true;
+  return h;
+}
+
+void ZipDistance::absorb(ZipDistance& helper) {
+  for (Deferred& d : helper.deferred_)
+    if (store_.take_report_slot(d.kind, d.use2016))
+      Trap(kModule, "get_zip_point").fail(d.line, d.text);
+  helper.deferred_.clear();
+  helper.store_.clear_report_slots();
+  for (int k = 0; k < kTallies; ++k) {
+    Tally& from = helper.tallies_[k];
+    if (from.count && tallies_[k].count == 0) tallies_[k].first_zip = std::move(from.first_zip);
+    tallies_[k].count += from.count;
+    from = Tally{};
+  }
+  if (!helper.not_found_zips.empty()) {
+    if (!trim_blanks(not_found_zips).empty()) not_found_zips += ", ";
+    not_found_zips += helper.not_found_zips;
+    helper.not_found_zips.clear();
+  }
+  unreadable_lookups += helper.unreadable_lookups;
+  helper.unreadable_lookups = 0;
+}
+
 void ZipDistance::count(TallyKind kind, std::string_view zip) {
   Tally& t = tallies_[kind];
   if (t.count++ == 0) t.first_zip = zip;
@@ -73,9 +110,9 @@ ZipDistance::Found ZipDistance::find(std::string_view zip, bool use2016) {
   f.table = store_.table(use2016);
   if (!f.table) {
     if (store_.take_report_slot(kUnreadable, use2016))
-      Trap(kModule, "get_zip_point")
-          .fail(104, "Cannot read the zip code database " + store_.path() + ": " +
-                         store_.error(use2016));
+      fail_once(
+          kUnreadable, use2016, 104,
+          "Cannot read the zip code database " + store_.path() + ": " + store_.error(use2016));
     add_not_found(zip);
     ++unreadable_lookups;
     f.status = PairStatus::DatabaseUnreadable;
@@ -100,8 +137,8 @@ ZipDistance::Found ZipDistance::find_general(const ZipTable& table, std::string_
     auto number = parse_sql_number(trim_number_space(zip));
     if (!number) {
       if (store_.take_report_slot(kRejected, use2016))
-        Trap(kModule, "get_zip_point")
-            .fail(108, "Syntax error in query expression 'zip_code=" + std::string(zip) + "'.");
+        fail_once(kRejected, use2016, 108,
+                  "Syntax error in query expression 'zip_code=" + std::string(zip) + "'.");
       add_not_found(zip);
       f.status = PairStatus::NotNumeric;
       return f;

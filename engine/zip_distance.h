@@ -2,6 +2,7 @@
 // The distance engine: coordinates of a zip code, the distance between two zip codes,
 // and the worded result line of one comparison.
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -70,6 +71,15 @@ struct LineOutput {
 class ZipDistance {
  public:
   explicit ZipDistance(std::string database_path) : store_(std::move(database_path)) {}
+
+  // An engine for comparing part of this engine's batch on another thread, over the
+  // tables this one has read (the chosen table is read first). What its lookups find for
+  // the batch's reports (zip codes not found, failures, counted failures) waits in it
+  // until absorb() takes it, in the order of the parts, so the reports are the same
+  // whatever the number of threads.
+  std::unique_ptr<ZipDistance> helper(bool use2016);
+  // Takes what a helper found, as if this engine had made its lookups now, and empties it.
+  void absorb(ZipDistance& helper);
 
   // The zip codes whose lookup found zero coordinates (or could not read the
   // database), joined by ", ", duplicates kept. Only the run empties it.
@@ -141,9 +151,21 @@ class ZipDistance {
   void compare_block(std::span<const ZipPair> pairs, const CompareOptions& options,
                      PairResult* results, const LineOutput& lines);
 
+  // A failure of a lookup, reported once per batch and kind (kind: see zip_distance.cpp).
+  void fail_once(unsigned kind, bool use2016, int line, std::string text);
+
   ZipStore store_;
   std::string decimal_separator_ = ".";
   Tally tallies_[kTallies];
+  // A helper's reports wait here until absorbed.
+  struct Deferred {
+    unsigned kind;
+    bool use2016;
+    int line;
+    std::string text;
+  };
+  bool defer_reports_ = false;
+  std::vector<Deferred> deferred_;
 };
 
 }  // namespace quorvane

@@ -91,14 +91,23 @@ double place_distance(const ZipPlace& from, const ZipPlace& to, Method method, U
 }
 
 // The points as nanoflann reads them: the table's unit vectors, with the place id of each.
+// When the tree holds every place (nearly always), its entries are the place ids
+// themselves and it keeps no lists of its own.
 struct ZipIndex::Tree {
   const ZipTable& table;
-  std::vector<std::int32_t> rows;
-  std::vector<std::uint32_t> ids;
+  const std::vector<std::int32_t>& place_rows;
+  std::vector<std::int32_t> own_rows;
+  std::vector<std::uint32_t> ids;  // empty: entry i is place id i
+  bool every_place = false;
 
-  std::size_t kdtree_get_point_count() const { return rows.size(); }
+  const std::vector<std::int32_t>& rows() const { return every_place ? place_rows : own_rows; }
+  std::uint32_t id(std::size_t i) const {
+    return every_place ? static_cast<std::uint32_t>(i) : ids[i];
+  }
+  std::size_t size() const { return rows().size(); }
+  std::size_t kdtree_get_point_count() const { return size(); }
   double kdtree_get_pt(std::size_t i, std::size_t dim) const {
-    const ZipPoint& p = table.point(rows[i]);
+    const ZipPoint& p = table.point(rows()[i]);
     return dim == 0 ? p.x : dim == 1 ? p.y : p.z;
   }
   template <class Box>
@@ -113,24 +122,10 @@ struct ZipIndex::Tree {
 
   // The squared chord from a query to an entry, as the tree measures it.
   double chord_squared_to(const double* q, std::size_t i) const {
-    const ZipPoint& p = table.point(rows[i]);
+    const ZipPoint& p = table.point(rows()[i]);
     const double dx = q[0] - p.x, dy = q[1] - p.y, dz = q[2] - p.z;
     return dx * dx + dy * dy + dz * dz;
   }
-
-  // Collects tree entries closer than a squared chord, as place ids.
-  struct Collector {
-    const Tree& tree;
-    double radius;
-    std::vector<std::uint32_t>& out;
-    std::size_t size() const { return out.size(); }
-    bool full() const { return true; }
-    double worstDist() const { return radius; }
-    bool addPoint(double dist, std::uint32_t i) {
-      if (dist < radius) out.push_back(tree.ids[i]);
-      return true;
-    }
-  };
 };
 
 // Storage for every place, each made on first use (under a lock, so that threads may
@@ -152,43 +147,45 @@ struct ZipIndex::Places {
 };
 
 ZipIndex::ZipIndex(const ZipTable& table) : table_(table) {
-  // Ids in zip code text order without sorting texts: five-digit keys (nearly every key)
-  // sort as their numbers, so they are taken by number; the few other keys are sorted
-  // apart and merged in.
+  // Ids in zip code text order without sorting texts: five-digit keys (nearly every key,
+  // every key of most tables) sort as their numbers, so they are taken by number; the
+  // few other keys are sorted apart and merged in. A point is usable exactly when its
+  // row has a position.
   std::vector<std::pair<std::string_view, std::int32_t>> others;
-  std::size_t count = 0;
-  std::int32_t r = 0;
-  table.for_each_row([&](std::string_view zip, const ZipRow& row) {
-    if (has_position(row)) {
-      ++count;
-      if (five_digit_number(zip) < 0) others.emplace_back(zip, r);
-    }
-    ++r;
-  });
-  std::sort(others.begin(), others.end());
-  rows_.reserve(count);
-  auto other = others.begin();
-  for (std::uint32_t n = 0; n < 100000 && rows_.size() < count; ++n) {
-    const std::int32_t row = table.row_of_zip_number(n);
-    if (row == ZipTable::kNoRow || !has_position(table.row(row))) continue;
-    const std::string_view zip = table.key_of(row);
-    for (; other != others.end() && other->first < zip; ++other) rows_.push_back(other->second);
-    rows_.push_back(row);
+  if (table.has_other_keys()) {
+    std::int32_t r = 0;
+    table.for_each_row([&](std::string_view zip, const ZipRow&) {
+      if (table.point(r).usable && five_digit_number(zip) < 0) others.emplace_back(zip, r);
+      ++r;
+    });
+    std::sort(others.begin(), others.end());
   }
-  for (; other != others.end(); ++other) rows_.push_back(other->second);
-
-  places_ = std::make_unique<Places>(rows_.size());
-  tree_.reset(new Tree{table, {}, {}, {}, {}});
-  tree_->rows.reserve(rows_.size());
-  tree_->ids.reserve(rows_.size());
-  for (std::uint32_t id = 0; id < rows_.size(); ++id) {
-    if (std::fabs(table.row(rows_[id]).lon) <= kTreeLongitudeLimit) {
-      tree_->rows.push_back(rows_[id]);
+  rows_.reserve(table.size());
+  tree_.reset(new Tree{table, rows_, {}, {}, false, {}, {}});
+  tree_->every_place = table.widest_longitude() <= kTreeLongitudeLimit;
+  const auto add = [&](std::int32_t row) {
+    const auto id = static_cast<std::uint32_t>(rows_.size());
+    rows_.push_back(row);
+    if (tree_->every_place) return;
+    if (std::fabs(table.row(row).lon) <= kTreeLongitudeLimit) {
+      tree_->own_rows.push_back(row);
       tree_->ids.push_back(id);
     } else {
       odd_.push_back(id);
     }
+  };
+  auto other = others.begin();
+  for (std::uint32_t n = 0; n < 100000; ++n) {
+    const std::int32_t row = table.row_of_zip_number(n);
+    if (row == ZipTable::kNoRow || !table.point(row).usable) continue;
+    if (other != others.end()) {
+      const std::string_view zip = table.key_of(row);
+      for (; other != others.end() && other->first < zip; ++other) add(other->second);
+    }
+    add(row);
   }
+  for (; other != others.end(); ++other) add(other->second);
+  places_ = std::make_unique<Places>(rows_.size());
 }
 
 const ZipPlace& ZipIndex::place(std::uint32_t id) const {
@@ -231,11 +228,11 @@ std::vector<std::uint32_t> ZipIndex::candidates(const ZipPlace& centre, double a
   const auto query = unit_vector(centre);
   const double radius = chord_squared(angle);
   if (use_tree()) {
-    Tree::Collector collect{*tree_, radius, ids};
+    WithinChord<Tree> collect{*tree_, radius, ids};
     tree_->kd->findNeighbors(collect, query.data(), nanoflann::SearchParams(0, 0, false));
   } else {
-    for (std::size_t i = 0; i < tree_->rows.size(); ++i)
-      if (tree_->chord_squared_to(query.data(), i) < radius) ids.push_back(tree_->ids[i]);
+    for (std::size_t i = 0; i < tree_->size(); ++i)
+      if (tree_->chord_squared_to(query.data(), i) < radius) ids.push_back(tree_->id(i));
   }
   ids.insert(ids.end(), odd_.begin(), odd_.end());
   return ids;
@@ -271,14 +268,14 @@ std::vector<Neighbour> ZipIndex::nearest(const ZipPlace& centre, std::size_t cou
   if (count == 0 || rows_.empty()) return {};
   // The count nearest by chord bound how far the count nearest by the formula can lie.
   double angle = std::numeric_limits<double>::infinity();
-  if (tree_can_hold(centre) && count <= tree_->rows.size()) {
+  if (tree_can_hold(centre) && count <= tree_->size()) {
     std::vector<double> chords(count);
     const auto query = unit_vector(centre);
     if (use_tree()) {
       std::vector<std::uint32_t> ids(count);
       tree_->kd->knnSearch(query.data(), count, ids.data(), chords.data());
     } else {
-      std::vector<double> all(tree_->rows.size());
+      std::vector<double> all(tree_->size());
       for (std::size_t i = 0; i < all.size(); ++i)
         all[i] = tree_->chord_squared_to(query.data(), i);
       std::nth_element(all.begin(), all.begin() + static_cast<std::ptrdiff_t>(count - 1),

@@ -26,6 +26,18 @@ void ZipStore::adopt(bool use2016, std::unique_ptr<ZipTable> table) {
   tried_[i] = true;
 }
 
+ZipStore ZipStore::sharing(const ZipStore& reader) {
+  ZipStore s(reader.path_);
+  s.identity_ = reader.identity_;
+  for (int i = 0; i < 2; ++i) {
+    s.tables_[i] = reader.tables_[i];
+    s.errors_[i] = reader.errors_[i];
+    s.tried_[i] = reader.tried_[i];  // a table not tried yet is read as usual
+  }
+  s.in_batch_ = true;
+  return s;
+}
+
 ZipStore::Identity ZipStore::identify(const std::string& path) {
   Identity id;
   struct stat st {};

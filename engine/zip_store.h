@@ -16,6 +16,10 @@ class ZipIndex;
 class ZipStore {
  public:
   explicit ZipStore(std::string path) : path_(std::move(path)) {}
+
+  // A store for another thread: it serves the tables `reader` has tried to read, as they
+  // are (unreadable ones included), without checking the file again; it stays in a batch.
+  static ZipStore sharing(const ZipStore& reader);
   const std::string& path() const { return path_; }
 
   // Serves a table's lookups from rows read some other way (a few rows of the file's
@@ -41,6 +45,8 @@ class ZipStore {
   // True once per batch for each kind of failure (a small number) and table: the
   // caller reports that failure the first time only.
   bool take_report_slot(unsigned kind, bool use2016);
+  // Every failure may be reported again.
+  void clear_report_slots() { reported_ = 0; }
 
  private:
   struct Identity {
@@ -53,7 +59,7 @@ class ZipStore {
 
   std::string path_;
   Identity identity_;
-  std::unique_ptr<ZipTable> tables_[2];
+  std::shared_ptr<const ZipTable> tables_[2];   // shared with stores for other threads
   std::shared_ptr<const ZipIndex> indexes_[2];  // shared_ptr: deletes an incomplete type
   std::string errors_[2];
   bool tried_[2] = {false, false};

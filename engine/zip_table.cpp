@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -126,8 +127,9 @@ void ZipTable::add(const Cell& key, const Cell& lat, const Cell& lon) {
   r.cos_lat = std::cos(deg_to_rad(r.lat));
   rows_.push_back(r);
   points_.push_back(unit_point(r));
+  if (points_.back().usable) widest_longitude_ = std::max(widest_longitude_, std::fabs(r.lon));
   key_text_ += text;
-  key_ends_.push_back(key_text_.size());
+  key_ends_.push_back(static_cast<std::uint32_t>(key_text_.size()));
 }
 
 bool ZipTable::file_key(std::uint64_t key, std::int32_t five) {

@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/big_allocator.h"
 #include "engine/text.h"
 
 namespace quorvane {
@@ -80,6 +81,11 @@ class ZipTable {
     if (r >= 0) __builtin_prefetch(&points_[static_cast<std::size_t>(r)]);
   }
 
+  // Whether some key is not a five-digit zip code (so row_of_zip_number misses it).
+  bool has_other_keys() const { return used_ != 0 || !long_keys_.empty(); }
+  // The largest longitude, east or west, of a usable row (0 when there is none).
+  double widest_longitude() const { return widest_longitude_; }
+
   // The key text of a row, as for_each_row gives it.
   std::string_view key_of(std::int32_t r) const { return key(static_cast<std::size_t>(r)); }
 
@@ -119,11 +125,12 @@ class ZipTable {
   std::vector<Slot> slots_;
   std::size_t used_ = 0;
   std::unordered_map<std::string, std::int32_t> long_keys_;  // text keys over 7 bytes
-  std::vector<ZipRow> rows_;
-  std::vector<ZipPoint> points_;
+  std::vector<ZipRow, BigAllocator<ZipRow>> rows_;
+  std::vector<ZipPoint, BigAllocator<ZipPoint>> points_;
   // The key texts one after another; key_ends_[r] is where row r's ends.
   std::string key_text_;
-  std::vector<std::size_t> key_ends_;
+  std::vector<std::uint32_t> key_ends_;  // a table's keys hold far less than 4 GB
+  double widest_longitude_ = 0;
 };
 
 // Reads a whole table from a database file, SQLite or Access (Jet 3, Jet 4, ACE),

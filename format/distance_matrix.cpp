@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/ordered_blocks.h"
 #include "engine/text.h"
 #include "engine/zip_index.h"
 #include "format/csv.h"
@@ -74,7 +75,7 @@ class MatrixRows {
 
 unsigned thread_count(const MatrixOptions& options) {
   if (options.threads) return options.threads;
-  return std::max(1u, std::thread::hardware_concurrency());
+  return default_threads();
 }
 
 }  // namespace

@@ -111,7 +111,7 @@ TEST_F(TableFileTest, DamagedTruncatedOrForeignFilesAreIgnored) {
     expect_ignored(good.substr(0, size), "cut to " + std::to_string(size));
   expect_ignored(good + "extra", "grown");
   std::string future = good;
-  future[8] = 2;  // the format version
+  future[8] = static_cast<char>(future[8] + 1);  // the next format version
   expect_ignored(future, "another version");
   expect_ignored(std::string(good.size(), 'x'), "not a table file");
 }
