@@ -4,6 +4,7 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTableView>
+#include <algorithm>
 #include <span>
 
 #include "app/caption_progress_bar.h"
@@ -29,7 +30,7 @@ std::string_view after_last_backslash(std::string_view entry) {
 
 void MainWindow::flushResults() {
   const bool grew = results_->rowCount() < static_cast<int>(results_->size());
-  results_->flush();
+  results_->flushAsNewList();  // a run's first lines come to an empty view
   if (grew) results_view_->scrollToBottom();
 }
 
@@ -50,19 +51,24 @@ class MainWindow::DistanceRun {
 
   // Goes through the list; false when the window closed during the run.
   bool go() {
-    const std::size_t n = w_.zip_list_->size();
+    const TextListModel& list = *w_.zip_list_;
+    std::size_t n = list.size();
     for (std::size_t i = 0; i < n; ++i) {
-      // Entries removed during the run end it at the list's current end.
-      if (i >= w_.zip_list_->size()) break;
       entry_ = i;
       yield_.maybe();
-      if (w_.closing_) return false;
-      if (i >= w_.zip_list_->size()) break;
-      // Nothing can change the options between a yield and the next one.
-      if (!options_seen_) readOptions();
-      const TextListModel& list = *w_.zip_list_;
-      pairing_.take(list.text(i),
-                    i + 1 < list.size() ? std::optional(list.text(i + 1)) : std::nullopt);
+      // Nothing can change the list, the options or the window between a yield and the
+      // next one; after one (which clears options_seen_) they are looked at again.
+      if (!options_seen_) {
+        if (w_.closing_) return false;
+        // Entries removed during the run end it at the list's current end.
+        n = std::min(n, list.size());
+        if (i >= n) break;
+        readOptions();
+      }
+      if (i + 1 < list.size())
+        pairing_.take_with_next(list.text(i), list.text(i + 1));
+      else
+        pairing_.take(list.text(i), std::nullopt);
       if (pairing_.full()) comparePending();
     }
     comparePending();
@@ -157,7 +163,7 @@ void MainWindow::startRun() {
   }
   engine_.not_found_zips.clear();
   engine_.unreadable_lookups = 0;
-  results_->clear();
+  results_->clear(/*keep_room=*/true);  // the run writes about as many lines again
   pointer_.set(PointerShape::Hourglass);
   {
     // The database is checked and read once per run; failures counted over the run

@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QTableView>
 #include <QUrl>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -59,13 +60,22 @@ void MainWindow::startUp() {
   trap.line(132, [&] { zip_list_view_->setColumnWidth(0, 7000 / 15); });
   trap.line(136, [&] { results_view_->setColumnWidth(0, 7000 / 15); });
 
+  // A list stored as plain UTF-8 goes into the list as it stands in the file.
   QString stored;
-  trap.line(138, [&] { stored = settings_->read(QStringLiteral("Zip Codes")); });
-  if (trap.test(140, [&] { return !stored.isEmpty(); })) {
+  std::optional<QByteArrayView> plain;
+  trap.line(138, [&] {
+    plain = settings_->plainList();
+    if (!plain) stored = settings_->read(QStringLiteral("Zip Codes"));
+  });
+  if (trap.test(140, [&] { return plain ? !plain->isEmpty() : !stored.isEmpty(); })) {
     trap.line(142, [&] {
-      for (const QString& piece : stored.split(QLatin1Char(';')))
-        if (!piece.isEmpty()) zip_list_->append(piece.toStdString());
-      zip_list_->flush();
+      if (plain) {
+        zip_list_->appendPieces(std::string_view(plain->data(), std::size_t(plain->size())), ';');
+      } else {
+        for (const QString& piece : stored.split(QLatin1Char(';')))
+          if (!piece.isEmpty()) zip_list_->append(piece.toStdString());
+      }
+      zip_list_->flushAsNewList();
     });
   }
   const Options& o = options_;

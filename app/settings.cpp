@@ -9,10 +9,13 @@
 #include <QFileInfo>
 #include <QSettings>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <type_traits>
 
 #include "engine/regular_file.h"
+#include "output/byte_count.h"
 
 namespace quorvane {
 namespace {
@@ -56,8 +59,12 @@ QString store_file_name() {
 QByteArray read_bounded(const QString& file, qint64 limit) {
   RegularFile in(QFile::encodeName(file).toStdString());
   QByteArray bytes;
+  // Room for the whole file at once (and a byte more, to see it end), when it tells its
+  // size; otherwise a megabyte at a time.
+  struct stat info {};
+  const qint64 known = ::fstat(in.fd(), &info) == 0 ? std::min<qint64>(info.st_size, limit) : 0;
   for (qint64 got = 0; got <= limit;) {
-    bytes.resize(std::min<qint64>(limit + 1, got + (1 << 20)));
+    bytes.resize(std::min<qint64>(limit + 1, std::max(got + (1 << 20), known + 1)));
     const ssize_t n = ::read(in.fd(), bytes.data() + got, std::size_t(bytes.size() - got));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) throw std::runtime_error(std::strerror(errno));
@@ -72,12 +79,19 @@ QByteArray read_bounded(const QString& file, qint64 limit) {
 }
 
 // The list cut after its `most`-th entry (empty pieces are no entries); nullopt when
-// it holds no more than that.
-std::optional<qsizetype> end_of_entries(const QString& list, std::size_t most) {
+// it holds no more than that. `List` is a QString or its UTF-8 bytes.
+template <class List>
+std::optional<qsizetype> end_of_entries(const List& list, std::size_t most) {
+  std::size_t separators = 0;
+  if constexpr (std::is_same_v<List, QByteArrayView>)
+    separators = count_byte(std::string_view(list.data(), std::size_t(list.size())), ';');
+  else
+    separators = static_cast<std::size_t>(std::count(list.begin(), list.end(), u';'));
+  if (separators < most) return {};  // no more pieces than that
   std::size_t entries = 0;
   qsizetype piece = 0;
   for (qsizetype i = 0; i <= list.size(); ++i) {
-    if (i < list.size() && list[i] != QLatin1Char(';')) continue;
+    if (i < list.size() && list[i] != u';') continue;
     if (i > piece && ++entries > most) return piece;
     piece = i + 1;
   }
@@ -155,7 +169,14 @@ void SettingsStore::load(std::size_t max_list_entries) {
     text_.parse({});
     return;
   }
+  plain_list_ = text_.plainValue(kZipCodes);
+  // A list whose last entry the limit may have cut is read as a text.
+  if (cut && text_.keyAtEnd() == kZipCodes) plain_list_.reset();
   for (int i = 0; i < int(std::size(kSettingKeys)); ++i) {
+    if (i == kZipCodes && plain_list_) {
+      present_[i] = true;
+      continue;
+    }
     const auto value = text_.value(i);
     present_[i] = value.has_value();
     if (value) values_[i] = *value;
@@ -181,8 +202,12 @@ void SettingsStore::load(std::size_t max_list_entries) {
                                 "only its first 64 MB were read.")
                      .arg(kMaxSettingsFileBytes));
   }
-  if (const auto end = end_of_entries(values_[kZipCodes], max_list_entries)) {
-    values_[kZipCodes].truncate(*end);
+  if (const auto end = plain_list_ ? end_of_entries(*plain_list_, max_list_entries)
+                                   : end_of_entries(values_[kZipCodes], max_list_entries)) {
+    if (plain_list_)
+      plain_list_ = plain_list_->first(*end);
+    else
+      values_[kZipCodes].truncate(*end);
     notes.append(QStringLiteral("Its zip code list holds more than the list's %1 entries: "
                                 "only the first %1 were loaded.")
                      .arg(max_list_entries));
@@ -215,6 +240,7 @@ bool SettingsStore::keepOriginal(QString* reason) {
 QString SettingsStore::read(const QString& key) const {
   const int i = key_index(key);
   if (i < 0) return {};
+  if (i == kZipCodes && plain_list_) return QString::fromUtf8(*plain_list_);
   return present_[i] ? values_[i] : QString::fromLatin1(kSettingKeys[i].fallback);
 }
 
@@ -222,6 +248,7 @@ void SettingsStore::write(const QString& key, const QString& value) {
   const int i = key_index(key);
   if (i < 0) return;
   values_[i] = value;
+  if (i == kZipCodes) plain_list_.reset();
   present_[i] = written_[i] = true;
   if (pending_) return;
   pending_ = true;

@@ -33,6 +33,10 @@ class SettingsStore {
 
   // The stored value, or the table's default for a missing key.
   QString read(const QString& key) const;
+  // The stored list as the file's own UTF-8 bytes, when they needed no decoding: a
+  // list of a million entries is then read without a text a character. nullopt
+  // otherwise (read() gives it then). Valid until the list is written.
+  std::optional<QByteArrayView> plainList() const { return plain_list_; }
   // Changes a value in memory; the file follows as soon as the event loop runs.
   void write(const QString& key, const QString& value);
   // Writes the values to the file (a new file beside it, renamed over it, so that the
@@ -51,6 +55,7 @@ class SettingsStore {
   QString file_;
   SettingsText text_;
   QString values_[std::size(kSettingKeys)];
+  std::optional<QByteArrayView> plain_list_;  // the list, in place of its value
   bool present_[std::size(kSettingKeys)] = {};
   bool written_[std::size(kSettingKeys)] = {};
   bool pending_ = false;  // written since the last sync

@@ -9,6 +9,8 @@
 #include <optional>
 #include <vector>
 
+#include "app/settings_escape.h"
+
 namespace quorvane {
 
 class SettingsText {
@@ -24,6 +26,9 @@ class SettingsText {
   // The value of keys[key], the last one when it stands twice; nullopt when missing.
   // A value of several comma-separated parts reads as those parts joined by ", ".
   std::optional<QString> value(int key) const;
+  // The value of keys[key] as the very bytes of the file, when value() would read them
+  // as they stand (see plain_value); nullopt otherwise. Valid while the text is kept.
+  std::optional<QByteArrayView> plainValue(int key) const;
   // Which of the keys stands on the last line when that line runs to the end of the
   // input (which may have cut it); -1 for none.
   int keyAtEnd() const;
@@ -54,8 +59,5 @@ class SettingsText {
   qsizetype open_line_ = -1;
   bool open_quote_ = false, open_escape_ = false;
 };
-
-// One value as Qt writes it in a settings file, quoted and escaped where needed.
-QByteArray escaped_setting_value(const QString& value);
 
 }  // namespace quorvane

@@ -47,8 +47,8 @@ std::string_view Pairing::keep(std::string_view zip) {
   char* at = text_.get() + used_;
   if (zip.size() == 5)
     std::memcpy(at, zip.data(), 5);  // the usual zip code: a copy the compiler inlines
-  else
-    if (!zip.empty()) std::memcpy(at, zip.data(), zip.size());  // zip_part: at most kZipBytes
+  else if (!zip.empty())
+    std::memcpy(at, zip.data(), zip.size());  // zip_part: at most kZipBytes
   used_ += zip.size();
   return {at, zip.size()};
 }
@@ -76,6 +76,14 @@ void Pairing::add_with_next(std::string_view entry, std::string_view next) {
   kept_zip_ = keep(second.zip);
   kept_shifted_ = second.shifted;
   pairs_[count_++] = {first.zip, kept_zip_, shift_bits(first.shifted, second.shifted)};
+}
+
+void Pairing::take_with_next(std::string_view entry, std::string_view next) {
+  if (mode_ == Mode::None || !starts_comparison(entry)) return;
+  if (mode_ == Mode::Consecutive)
+    add_with_next(entry, next);
+  else
+    add(entry, EntryZip{reference_, reference_shifted_});
 }
 
 void Pairing::take(std::string_view entry, std::optional<std::string_view> next) {

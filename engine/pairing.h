@@ -35,6 +35,9 @@ class Pairing {
 
   // An entry of a list at hand with the entry after it (nullopt at the list's end).
   void take(std::string_view entry, std::optional<std::string_view> next);
+  // take() for an entry with one after it: two texts passed in registers, for a loop
+  // over a list that calls it a million times.
+  void take_with_next(std::string_view entry, std::string_view next);
   // An entry of a list read as it comes: in consecutive mode it is paired with the
   // entry taken after it.
   void take_next(std::string_view entry);

@@ -48,6 +48,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
   }
 
+  // A value read from the file's own bytes reads as its decoding.
+  for (int key = 0; key < int(std::size(quorvane::kSettingKeys)); ++key) {
+    QStringList keys;
+    for (const auto& k : quorvane::kSettingKeys) keys.append(QStringLiteral("Quorvane/") + k.key);
+    quorvane::SettingsText text(keys);
+    if (!text.parse(bytes)) break;
+    if (const auto plain = text.plainValue(key)) check(text.value(key)->toUtf8() == *plain);
+  }
+
   QString list;
   {
     quorvane::SettingsStore store;

@@ -2,7 +2,12 @@
 
 #include <sys/mman.h>
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
+
+#include "output/byte_count.h"
 
 namespace quorvane {
 
@@ -85,6 +90,47 @@ void TextListModel::reserve(std::size_t rows, std::size_t bytes) {
   prefer_huge_pages(ends_.data(), ends_.capacity() * sizeof(std::size_t));
 }
 
+void TextListModel::appendPieces(std::string_view text, char separator) {
+  const std::size_t rows = ends_.size(), bytes = buffer_.size(), n = text.size();
+  const std::size_t most = count_byte(text, separator) + 1;
+  reserve(rows + most, bytes + n);
+  buffer_.resize(bytes + n);
+  ends_.resize(rows + most);
+  const char* const from = text.data();
+  char* const base = buffer_.data();
+  std::size_t* const ends = ends_.data() + rows;
+  std::size_t out = bytes, count = 0, piece = 0;
+  auto end_piece = [&](std::size_t at) {
+    if (at > piece) {
+      // A short piece is copied as sixteen bytes where they lie inside the text: what
+      // lies past the piece is written over by the next one or cut off at the end.
+      if (at - piece <= 16 && piece + 16 <= n)
+        std::memcpy(base + out, from + piece, 16);
+      else
+        std::memcpy(base + out, from + piece, at - piece);
+      out += at - piece;
+      ends[count++] = out;
+    }
+    piece = at + 1;
+  };
+  // Eight bytes at a time: a bit marks each byte that is the separator.
+  const std::uint64_t pattern = byte_pattern(separator);
+  std::size_t i = 0;
+  for (; i + 8 <= n; i += 8) {
+    std::uint64_t word;
+    std::memcpy(&word, from + i, 8);
+    for (std::uint64_t marks = bytes_equal(word, pattern); marks != 0; marks &= marks - 1)
+      end_piece(i + static_cast<std::size_t>(std::countr_zero(marks)) / 8);
+  }
+  for (; i < n; ++i)
+    if (from[i] == separator) end_piece(i);
+  end_piece(n);
+  buffer_.resize(out);
+  ends_.resize(rows + count);
+  checks_.resize(ends_.size(), 0);
+  ++changes_;
+}
+
 std::vector<std::string> TextListModel::texts() const {
   std::vector<std::string> all;
   all.reserve(size());
@@ -98,6 +144,13 @@ void TextListModel::flush() {
   beginInsertRows(QModelIndex(), announced_, total - 1);
   announced_ = total;
   endInsertRows();
+}
+
+void TextListModel::flushAsNewList() {
+  if (announced_ > 0 || ends_.empty()) return flush();
+  beginResetModel();
+  announced_ = static_cast<int>(ends_.size());
+  endResetModel();
 }
 
 void TextListModel::removeAt(std::size_t row) {
@@ -117,11 +170,17 @@ void TextListModel::removeAt(std::size_t row) {
   endRemoveRows();
 }
 
-void TextListModel::clear() {
+void TextListModel::clear(bool keep_room) {
   beginResetModel();
-  std::string().swap(buffer_);
-  std::vector<std::size_t>().swap(ends_);
-  std::vector<unsigned char>().swap(checks_);
+  if (keep_room) {
+    buffer_.clear();
+    ends_.clear();
+    checks_.clear();
+  } else {
+    std::string().swap(buffer_);
+    std::vector<std::size_t>().swap(ends_);
+    std::vector<unsigned char>().swap(checks_);
+  }
   announced_ = 0;
   ++changes_;
   endResetModel();

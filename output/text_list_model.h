@@ -51,12 +51,20 @@ class TextListModel : public QAbstractListModel, public ListSource {
     checks_.resize(ends_.size(), checked);
     ++changes_;
   }
+  // Appends each non-empty piece of `text` between `separator`s, unchecked, in one pass.
+  void appendPieces(std::string_view text, char separator);
   void reserve(std::size_t rows, std::size_t bytes);
   std::size_t bytes() const { return buffer_.size(); }
   void removeAt(std::size_t row);
-  void clear();
+  // Empties the list and gives its memory back; with `keep_room`, the memory is kept
+  // for rows about to be written again (a new run's results), which then land in
+  // memory already in use instead of fresh pages the system must clear first.
+  void clear(bool keep_room = false);
   // Tells the views about the rows appended since the last flush.
   void flush();
+  // flush() for rows appended to a list the views know as empty, told as a new list (a
+  // reset): a view takes a million rows that way in a fraction of the time.
+  void flushAsNewList();
   std::vector<std::string> texts() const;
 
   // ListSource

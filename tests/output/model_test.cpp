@@ -84,3 +84,50 @@ TEST(TextListModel, LongTextsAreShortenedForDisplayOnly) {
 
 }  // namespace
 }  // namespace quorvane
+
+namespace quorvane {
+namespace {
+
+// Pieces are split eight bytes at a time: separators at every place of a word, empty
+// pieces, pieces longer than a word and a text that ends without a separator.
+TEST(TextListModel, AppendedPiecesAreTheTextsBetweenSeparators) {
+  struct Row {
+    std::string text;
+    std::vector<std::string> pieces;
+  };
+  const std::string long_piece(37, 'x');
+  const Row rows[] = {
+      {"", {}},
+      {";;;;;;;;;;", {}},
+      {"03053;92018;", {"03053", "92018"}},
+      {";a;;bb;ccc;dddd;eeeee;ffffff;ggggggg;hhhhhhhh;",
+       {"a", "bb", "ccc", "dddd", "eeeee", "ffffff", "ggggggg", "hhhhhhhh"}},
+      {long_piece + ";" + long_piece, {long_piece, long_piece}},
+      {"caf\xc3\xa9;\r\n;z", {"caf\xc3\xa9", "\r\n", "z"}},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.text);
+    TextListModel model("Zip Code(s)", false);
+    model.append("before");
+    model.appendPieces(r.text, ';');
+    std::vector<std::string> want = {"before"};
+    want.insert(want.end(), r.pieces.begin(), r.pieces.end());
+    EXPECT_EQ(model.texts(), want);
+    EXPECT_FALSE(model.isChecked(model.size() - 1));
+  }
+  // To views that knew the list as empty the rows come as a new list.
+  TextListModel model("Zip Code(s)", false);
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+  QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+  model.appendPieces("1;2;3", ';');
+  model.flushAsNewList();
+  EXPECT_EQ(reset.count(), 1);
+  EXPECT_EQ(model.rowCount(), 3);
+  model.appendPieces("4", ';');
+  model.flushAsNewList();  // now an insertion
+  EXPECT_EQ(reset.count(), 1);
+  EXPECT_EQ(model.rowCount(), 4);
+}
+
+}  // namespace
+}  // namespace quorvane
