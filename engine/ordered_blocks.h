@@ -36,8 +36,8 @@ class OrderedBlocks {
                 Step deliver)
       : work_(std::move(work)), deliver_(std::move(deliver)) {
     threads = threads ? threads : 1;
-    // A block for each thread at work, and some filled or done around them.
-    const std::size_t ring = threads == 1 ? 1 : std::size_t{threads} + 6;
+    // A block for each thread at work, one being filled and one being written.
+    const std::size_t ring = threads == 1 ? 1 : std::size_t{threads} + 2;
     for (std::size_t i = 0; i < ring; ++i) slots_.push_back({make(), State::Empty, nullptr});
     for (unsigned t = 1; t < threads; ++t) helpers_.emplace_back([this] { help(); });
   }
