@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -39,7 +40,11 @@ class OrderedBlocks {
     // A block for each thread at work, one being filled and one being written.
     const std::size_t ring = threads == 1 ? 1 : std::size_t{threads} + 2;
     for (std::size_t i = 0; i < ring; ++i) slots_.push_back({make(), State::Empty, nullptr});
-    for (unsigned t = 1; t < threads; ++t) helpers_.emplace_back([this] { help(); });
+    // A system that refuses another thread leaves the work to those there are.
+    try {
+      for (unsigned t = 1; t < threads; ++t) helpers_.emplace_back([this] { help(); });
+    } catch (const std::system_error&) {
+    }
   }
   ~OrderedBlocks() {
     {
