@@ -154,9 +154,16 @@ int main(int argc, char** argv) {
   // The window's run and the engine alone, taken in turns so that both see the same
   // machine; the medians of five are compared.
   ZipDistance engine(QUORVANE_BIN_DIR "/dbZips.mdb");
-  auto engine_alone = [&] {
+  // The engine alone either writes each block into the same small buffer or keeps
+  // every line and its end as the window's results list must (the memory kept from
+  // round to round, as the window keeps its list's).
+  std::string kept_text;
+  std::vector<std::size_t> kept_ends;
+  auto engine_run = [&](bool keep) {
     std::string text;
     std::vector<ZipPair> pairs;
+    kept_text.clear();
+    kept_ends.clear();
     ZipDistance::Batch batch(engine);
     const std::size_t entries = form.zipList().size();
     for (std::size_t i = 0; i + 1 < entries; i += 4096) {
@@ -164,26 +171,13 @@ int main(int argc, char** argv) {
       for (std::size_t k = i; k + 1 < entries && k < i + 4096; ++k)
         pairs.push_back({form.zipList().text(k), form.zipList().text(k + 1)});
       text.clear();
-      engine.compare(pairs, CompareOptions{}, {}, LineOutput{&text, '\n', nullptr});
+      engine.compare(
+          pairs, CompareOptions{}, {},
+          keep ? LineOutput{&kept_text, '\0', &kept_ends} : LineOutput{&text, '\n', nullptr});
     }
   };
-  // The same, keeping every line and its end as the window's results list must (the
-  // memory kept from round to round, as the window keeps its list's).
-  std::string kept_text;
-  std::vector<std::size_t> kept_ends;
-  auto engine_keeping = [&] {
-    kept_text.clear();
-    kept_ends.clear();
-    std::vector<ZipPair> pairs;
-    ZipDistance::Batch batch(engine);
-    const std::size_t entries = form.zipList().size();
-    for (std::size_t i = 0; i + 1 < entries; i += 4096) {
-      pairs.clear();
-      for (std::size_t k = i; k + 1 < entries && k < i + 4096; ++k)
-        pairs.push_back({form.zipList().text(k), form.zipList().text(k + 1)});
-      engine.compare(pairs, CompareOptions{}, {}, LineOutput{&kept_text, '\0', &kept_ends});
-    }
-  };
+  const auto engine_alone = [&] { engine_run(false); };
+  const auto engine_keeping = [&] { engine_run(true); };
   std::vector<double> window_runs, engine_runs, keeping_runs;
   const int rounds = args->run_only ? 1 : 5;
   // How long the window goes without answering: the longest time between two passes

@@ -137,7 +137,7 @@ std::string zsh_completion(const CLI::App& app) {
                  quoted_text(c->get_description().substr(0, c->get_description().find(". "))) +
                  "'\n";
   }
-  const auto specs = [](const std::vector<Word>& words) {
+  const auto argument_lines = [](const std::vector<Word>& words) {
     std::string s;
     for (const Word& w : words) {
       const std::string exclusive = w.names.size() > 1 ? "(" + joined(w.names, " ") + ")" : "";
@@ -173,9 +173,9 @@ std::string zsh_completion(const CLI::App& app) {
       "        return\n"
       "      fi\n"
       "      _arguments \\\n" +
-      specs(words_of(app)) + "      ;;\n";
+      argument_lines(words_of(app)) + "      ;;\n";
   for (const CLI::App* c : commands) {
-    out += "    " + c->get_name() + ")\n      _arguments \\\n" + specs(words_of(*c)) +
+    out += "    " + c->get_name() + ")\n      _arguments \\\n" + argument_lines(words_of(*c)) +
            "      '*:file:_files' ;;\n";
   }
   out += "  esac\n}\n_quorvane_cli \"$@\"\n";
