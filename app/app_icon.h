@@ -3,7 +3,8 @@
 
 namespace quorvane {
 
-// The application icon, drawn from our SVG at the usual sizes (no icon plugin needed).
+// The application icon, drawn from our SVG at the usual sizes, each when first asked
+// for (no icon plugin needed).
 QIcon app_icon();
 
 }  // namespace quorvane

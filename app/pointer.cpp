@@ -53,8 +53,10 @@ bool WindowPointer::loadHand(const QString& path) {
     ::close(fd);
     return false;
   }
-  QImageReader reader(&file);
-  const QImage image = reader.read();
+  // Read as a cursor first, so that only the reader of cursors is loaded; a picture of
+  // another kind is then recognised by its contents.
+  QImage image = QImageReader(&file, "cur").read();
+  if (image.isNull() && file.seek(0)) image = QImageReader(&file).read();
   if (image.isNull()) return false;
   // Without a hot spot of its own, a hand's fingertip sits near the top left.
   const QPoint hot = cursor_hot_spot(file).value_or(QPoint(image.width() / 4, 0));

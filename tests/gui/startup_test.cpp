@@ -47,6 +47,13 @@ TEST_F(GuiTest, FirstStartWithAnEmptyStore) {
   EXPECT_EQ(widget<QTableView>(kResultList)->model()->headerData(0, Qt::Horizontal).toString(),
             "Results");
   EXPECT_TRUE(opened_urls.empty());
+  // The icon is drawn at a size when asked for it, the same drawing each time.
+  const QIcon icon = f.windowIcon();
+  EXPECT_EQ(icon.availableSizes().size(), 7);
+  const QImage drawn = icon.pixmap(48).toImage();
+  ASSERT_EQ(drawn.size(), QSize(48, 48));
+  EXPECT_NE(drawn.pixel(24, 24), drawn.pixel(0, 0));  // a picture, not an empty square
+  EXPECT_EQ(icon.pixmap(48).toImage(), drawn);
 }
 
 TEST_F(GuiTest, RestoresTheStoredList) {

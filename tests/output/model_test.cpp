@@ -104,6 +104,8 @@ TEST(TextListModel, AppendedPiecesAreTheTextsBetweenSeparators) {
        {"a", "bb", "ccc", "dddd", "eeeee", "ffffff", "ggggggg", "hhhhhhhh"}},
       {long_piece + ";" + long_piece, {long_piece, long_piece}},
       {"caf\xc3\xa9;\r\n;z", {"caf\xc3\xa9", "\r\n", "z"}},
+      // ";" with its top bit set is no separator
+      {"\xbb\xbb;\xbb\xbb\xbb\xbb;\xbb;", {"\xbb\xbb", "\xbb\xbb\xbb\xbb", "\xbb"}},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.text);
