@@ -1,6 +1,7 @@
 #include "cli/augment_rows.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/text.h"
 #include "format/csv.h"
@@ -99,7 +100,7 @@ void AugmentRows::no_header(std::size_t width) {
   for (std::size_t i = 0; i < width; ++i) keys_.push_back(json_key(std::to_string(i + 1)));
 }
 
-void AugmentRows::stage_csv(Block& b, std::span<const std::string_view> fields) {
+void AugmentRows::stage_csv(Block& b, std::span<const std::string_view> fields) const {
   std::string& text = b.text;
   for (std::string_view f : fields) {
     append_csv_field(text, f, layout_.delimiter);
@@ -109,7 +110,7 @@ void AugmentRows::stage_csv(Block& b, std::span<const std::string_view> fields) 
   if (fields.size() < width_) text.append(width_ - fields.size(), layout_.delimiter);
 }
 
-void AugmentRows::stage_json(Block& b, std::span<const std::string_view> fields) {
+void AugmentRows::stage_json(Block& b, std::span<const std::string_view> fields) const {
   std::string& text = b.text;
   text += '{';
   for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -125,19 +126,63 @@ void AugmentRows::stage_json(Block& b, std::span<const std::string_view> fields)
 
 void AugmentRows::row(std::span<const std::string_view> fields, std::uint64_t line) {
   if (!filling_) {
-    filling_ = &blocks_.next();
-    filling_->text.clear();
-    filling_->pairs.clear();
-    filling_->count = 0;
+    Block& b = *(filling_ = &blocks_.next());
+    b.raw.clear();
+    b.field_ends.clear();
+    b.text.clear();
+    b.pairs.clear();
+    b.tallies = {};
+    b.cleaned = {};
+    b.count = 0;
   }
   Block& b = *filling_;
   Staged& s = b.staged[b.count];
+  s.line = line;
+  ++rows_;
+  if (threads_ == 1) {
+    stage_row(b, s, fields);  // at once: no other thread to hand the work to
+  } else {
+    // Only copied here, on the reading thread: the block's threads do the rest.
+    std::size_t bytes = 0;
+    for (std::string_view f : fields) bytes += f.size();
+    std::size_t at = b.raw.size(), k = b.field_ends.size();
+    b.raw.resize(at + bytes);
+    b.field_ends.resize(k + fields.size());
+    for (std::string_view f : fields) {
+      std::memcpy(b.raw.data() + at, f.data(), f.size());
+      b.field_ends[k++] = static_cast<std::uint32_t>(at += f.size());
+    }
+    s.fields_end = static_cast<std::uint32_t>(k);
+  }
+  if (++b.count == kBlock || b.raw.size() + b.text.size() >= kBlockBytes) submit();
+}
+
+void AugmentRows::submit() {
+  filling_ = nullptr;
+  blocks_.submit();
+}
+
+void AugmentRows::stage(Block& b) const {
+  if (threads_ == 1) return;  // staged as the rows came
+  std::size_t field = 0, from = 0;
+  for (std::size_t i = 0; i < b.count; ++i) {
+    Staged& s = b.staged[i];
+    b.fields.clear();
+    for (; field < s.fields_end; ++field) {
+      const std::size_t end = b.field_ends[field];
+      b.fields.emplace_back(b.raw.data() + from, end - from);
+      from = end;
+    }
+    stage_row(b, s, b.fields);
+  }
+}
+
+void AugmentRows::stage_row(Block& b, Staged& s, std::span<const std::string_view> fields) const {
   if (layout_.jsonl)
     stage_json(b, fields);
   else
     stage_csv(b, fields);
   s.end = static_cast<std::uint32_t>(b.text.size());
-  s.line = line;
   s.pair = -1;
   // A row with more or fewer fields than the header may have them shifted: it keeps its
   // place as not a zip code.
@@ -147,35 +192,28 @@ void AugmentRows::row(std::span<const std::string_view> fields, std::uint64_t li
   const bool from_cleaned = s.from.cleaning == Cleaning::Cleaned;
   // A cell of the table, not --to-zip, counts as cleaned.
   const bool to_cleaned = layout_.to && s.to.cleaning == Cleaning::Cleaned;
-  if ((from_cleaned || to_cleaned) && cleaned_.count++ == 0)
-    cleaned_.first =
-        at_line(line) + ", " +
+  if ((from_cleaned || to_cleaned) && b.cleaned.count++ == 0)
+    b.cleaned.first =
+        at_line(s.line) + ", " +
         (from_cleaned ? quoted(fields[layout_.from]) + " read as " + std::string(s.from.zip())
                       : quoted(fields[*layout_.to]) + " read as " + std::string(s.to.zip()));
   if (s.from.ok() && s.to.ok()) {
     s.pair = static_cast<std::int32_t>(b.pairs.size());
     b.pairs.push_back({s.from.zip(), s.to.zip()});
-  } else if (tallies_[static_cast<std::size_t>(PairStatus::NotAZip)].first.empty()) {
-    note_not_a_zip(fields, s);
+  } else if (std::string& first = b.tallies[static_cast<std::size_t>(PairStatus::NotAZip)].first;
+             first.empty()) {
+    first = not_a_zip_note(fields, s);
   }
-  ++rows_;
-  if (++b.count == kBlock) submit();
 }
 
-void AugmentRows::submit() {
-  filling_ = nullptr;
-  blocks_.submit();
-}
-
-void AugmentRows::note_not_a_zip(std::span<const std::string_view> fields, const Staged& s) {
-  std::string& first = tallies_[static_cast<std::size_t>(PairStatus::NotAZip)].first;
+std::string AugmentRows::not_a_zip_note(std::span<const std::string_view> fields,
+                                        const Staged& s) const {
   if (fields.size() != width_)
-    first = at_line(s.line) + " has " + std::to_string(fields.size()) + " fields, not " +
-            std::to_string(width_);
-  else if (!s.from.ok())
-    first = at_line(s.line) + ", " + quoted(fields[layout_.from]);
-  else if (layout_.to)
-    first = at_line(s.line) + ", " + quoted(fields[*layout_.to]);
+    return at_line(s.line) + " has " + std::to_string(fields.size()) + " fields, not " +
+           std::to_string(width_);
+  if (!s.from.ok()) return at_line(s.line) + ", " + quoted(fields[layout_.from]);
+  if (layout_.to) return at_line(s.line) + ", " + quoted(fields[*layout_.to]);
+  return {};
 }
 
 void AugmentRows::write_end(Block& b, const Staged& s, const PairResult& r) const {
@@ -226,13 +264,13 @@ void AugmentRows::append_places(Block& b, std::string_view zip, std::size_t side
 }
 
 void AugmentRows::write_block(Block& b) const {
+  stage(b);
   const std::span<PairResult> results(b.results.data(), b.pairs.size());
   if (!b.pairs.empty()) {
     b.engine->compare(b.pairs, options_, results, LineOutput{});
     b.engine->not_found_zips.clear();  // the status column says it, row by row
   }
   b.out.clear();
-  b.tallies = {};
   PairResult not_a_zip;
   not_a_zip.status = PairStatus::NotAZip;
   std::size_t from = 0;
@@ -256,6 +294,8 @@ void AugmentRows::deliver(Block& b) {
     if (t.first.empty()) t.first = std::move(b.tallies[i].first);
     t.count += b.tallies[i].count;
   }
+  if (cleaned_.first.empty()) cleaned_.first = std::move(b.cleaned.first);
+  cleaned_.count += b.cleaned.count;
   if (b.helper) engine_.absorb(*b.helper);
 }
 

@@ -37,6 +37,9 @@ struct AugmentLayout {
 class AugmentRows {
  public:
   static constexpr std::size_t kBlock = 4096;
+  // A block is also handed on once its rows hold this many bytes, so that long rows
+  // keep a block's memory (and its 32-bit offsets) small.
+  static constexpr std::size_t kBlockBytes = std::size_t{8} << 20;
 
   AugmentRows(ZipDistance& engine, const CompareOptions& options, const AugmentLayout& layout,
               Output& out, unsigned threads);
@@ -58,8 +61,9 @@ class AugmentRows {
 
  private:
   struct Staged {
-    std::uint32_t end = 0;   // where the row's own text ends in text_
-    std::int32_t pair = -1;  // its comparison, -1 when it has none
+    std::uint32_t fields_end = 0;  // copied: where the row's fields end in field_ends
+    std::uint32_t end = 0;         // where the row's own text ends in text
+    std::int32_t pair = -1;        // its comparison, -1 when it has none
     CleanZip from, to;
     std::uint64_t line = 0;
   };
@@ -73,15 +77,21 @@ class AugmentRows {
     std::uint32_t at = 0, size = 0;  // size 0: not written yet
   };
   static constexpr std::size_t kZipKeys = 100001;  // each zip number, then the empty one
-  // Rows on their way through the threads: staged in order, then compared and written.
+  // Rows on their way through the threads: on one thread staged as they come; on
+  // several, their fields copied in order and staged by the block's thread. Then
+  // compared and written.
   struct Block {
-    std::string text;  // the rows' own fields as they will be written
+    std::string raw;                        // the rows' fields as read, one after another
+    std::vector<std::uint32_t> field_ends;  // where each field ends in raw
+    std::vector<std::string_view> fields;   // one row's fields while it is staged
+    std::string text;                       // the rows' own fields as they will be written
     std::vector<Staged> staged;
     std::size_t count = 0;
     std::vector<ZipPair> pairs;
     std::vector<PairResult> results;
     std::string out;  // the rows, written whole
     std::array<Tally, kStatuses> tallies;
+    Tally cleaned;  // rows with a distance where a zip code was cleaned
     ZipDistance* engine = nullptr;
     std::unique_ptr<ZipDistance> helper;  // on several threads: the block's own engine
     std::string places_text;              // --places: each zip code's fields, once
@@ -90,11 +100,14 @@ class AugmentRows {
 
   CleanZip clean(std::string_view cell) const;
   std::unique_ptr<Block> make_block();
-  void stage_csv(Block& b, std::span<const std::string_view> fields);
-  void stage_json(Block& b, std::span<const std::string_view> fields);
-  void note_not_a_zip(std::span<const std::string_view> fields, const Staged& s);
+  void stage_csv(Block& b, std::span<const std::string_view> fields) const;
+  void stage_json(Block& b, std::span<const std::string_view> fields) const;
+  // The block's copied rows as they will be written, their zip codes and pairs.
+  void stage(Block& b) const;
+  void stage_row(Block& b, Staged& s, std::span<const std::string_view> fields) const;
+  std::string not_a_zip_note(std::span<const std::string_view> fields, const Staged& s) const;
   void submit();
-  // On any thread: compares the block's pairs and writes its rows.
+  // On any thread: stages the block, compares its pairs and writes its rows.
   void write_block(Block& b) const;
   void write_end(Block& b, const Staged& s, const PairResult& r) const;
   // In order: takes the block's rows and counts.
@@ -111,7 +124,7 @@ class AugmentRows {
   std::vector<std::string> keys_;  // JSON keys, quoted, with their colon
   std::uint64_t rows_ = 0;
   std::array<Tally, kStatuses> tallies_;
-  Tally cleaned_;  // rows with a distance where a zip code was cleaned
+  Tally cleaned_;
   Block* filling_ = nullptr;
   const unsigned threads_;
   OrderedBlocks<Block> blocks_;  // last: its threads end before the rest goes

@@ -32,7 +32,7 @@ std::string random_cells(std::size_t n, unsigned seed, const char* end) {
 }
 
 // Each row: an id, two random cells, and a name with a comma, a quote, a line break or
-// non-ASCII text in turn.
+// non-ASCII text in turn; now and then a row with a field too many.
 std::string random_table(std::size_t n, unsigned seed) {
   static const char* kNames[] = {"plain", "\"a, b\"", "\"say \"\"hi\"\"\"", "\"two\r\nlines\"",
                                  "Zürich"};
@@ -41,7 +41,7 @@ std::string random_table(std::size_t n, unsigned seed) {
   std::string text = "id,from,to,name\r\n";
   for (std::size_t i = 0; i < n; ++i)
     text += std::to_string(i) + ",\"" + kCells[pick(random)] + "\",\"" + kCells[pick(random)] +
-            "\"," + kNames[i % 5] + "\r\n";
+            "\"," + kNames[i % 5] + (i % 997 == 996 ? ",extra\r\n" : "\r\n");
   return text;
 }
 
@@ -144,6 +144,31 @@ TEST_F(Threads, AugmentWritesWhatOneThreadWrites) {
       {"augment", "-", "--from", "from", "--to", "to", "--format", "jsonl", "--database", "2012"},
       table, "jsonl, 2012");
   expect_same({"augment", "-", "--from", "from", "--to-zip", "00007"}, table, "--to-zip");
+  // Rows of half a megabyte hand their blocks on before the blocks are full.
+  std::string long_rows = "id,from,to,name\r\n";
+  for (std::size_t i = 0; i < 40; ++i)
+    long_rows += std::to_string(i) + ",03053,\"" + kCells[i % kCells.size()] + "\"," +
+                 std::string(500000, 'x') + "\r\n";
+  expect_same({"augment", "-", "--from", "from", "--to", "to"}, long_rows, "long rows");
+}
+
+// The summary names the first row of each kind, though later blocks have some too.
+TEST_F(Threads, AugmentNamesTheFirstRowOfEachKind) {
+  std::string table = "from,to\n";
+  for (int i = 0; i < 10000; ++i)
+    table += i == 4500   ? "2134,92018\n"
+             : i == 4600 ? "abc,92018\n"
+             : i == 9000 ? "'1234,abc\n"
+                         : "03053,92018\n";
+  for (const char* threads : {"1", "2"}) {
+    const Outcome o = run_cli({{"augment", "-", "--from", "from", "--to", "to", "--db",
+                                dir_->file("zips.db"), "--threads", threads},
+                               table,
+                               Stdout::Capture,
+                               {}});
+    EXPECT_NE(o.err.find("(first: line 4502, '2134' read as 02134)"), std::string::npos) << o.err;
+    EXPECT_NE(o.err.find("(first: line 4602, 'abc')"), std::string::npos) << o.err;
+  }
 }
 
 TEST_F(Threads, CountsOutsideTheRangeAreUsageErrors) {
