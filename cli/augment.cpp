@@ -160,7 +160,11 @@ int augment(const AugmentSettings& s) {
   } else {
     rows.header(reader.fields());
   }
-  while (reader.next()) rows.row(reader.fields(), reader.line());
+  if (rows.takes_unsplit_rows())
+    while (reader.next_unsplit())
+      rows.unsplit_row(reader.record_bytes(), reader.field_bounds(), reader.line());
+  else
+    while (reader.next()) rows.row(reader.fields(), reader.line());
   // A fault before the first row: no header alone that looks like an answer.
   if (reader.failed() && rows.rows() == 0) return fault();
   rows.finish();

@@ -1,7 +1,6 @@
 #include "cli/augment_rows.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "engine/text.h"
 #include "format/csv.h"
@@ -124,36 +123,55 @@ void AugmentRows::stage_json(Block& b, std::span<const std::string_view> fields)
   for (std::size_t i = fields.size(); i < keys_.size(); ++i) (text += keys_[i]) += "null,";
 }
 
-void AugmentRows::row(std::span<const std::string_view> fields, std::uint64_t line) {
+AugmentRows::Block& AugmentRows::filling() {
   if (!filling_) {
     Block& b = *(filling_ = &blocks_.next());
     b.raw.clear();
-    b.field_ends.clear();
+    b.bounds.clear();
     b.text.clear();
     b.pairs.clear();
     b.tallies = {};
     b.cleaned = {};
     b.count = 0;
   }
-  Block& b = *filling_;
+  return *filling_;
+}
+
+void AugmentRows::row(std::span<const std::string_view> fields, std::uint64_t line) {
+  Block& b = filling();
   Staged& s = b.staged[b.count];
   s.line = line;
-  ++rows_;
   if (threads_ == 1) {
     stage_row(b, s, fields);  // at once: no other thread to hand the work to
   } else {
-    // Only copied here, on the reading thread: the block's threads do the rest.
-    std::size_t bytes = 0;
-    for (std::string_view f : fields) bytes += f.size();
-    std::size_t at = b.raw.size(), k = b.field_ends.size();
-    b.raw.resize(at + bytes);
-    b.field_ends.resize(k + fields.size());
+    // Kept as a record whose fields need no undoing, for the block's thread.
+    const std::size_t start = b.raw.size();
     for (std::string_view f : fields) {
-      std::memcpy(b.raw.data() + at, f.data(), f.size());
-      b.field_ends[k++] = static_cast<std::uint32_t>(at += f.size());
+      const auto begin = static_cast<std::uint32_t>(b.raw.size() - start);
+      b.raw += f;
+      b.bounds.push_back({begin, static_cast<std::uint32_t>(b.raw.size() - start), false});
     }
-    s.fields_end = static_cast<std::uint32_t>(k);
+    s.raw_end = static_cast<std::uint32_t>(b.raw.size());
+    s.bounds_end = static_cast<std::uint32_t>(b.bounds.size());
   }
+  end_row(b);
+}
+
+void AugmentRows::unsplit_row(std::string_view bytes, std::span<const CsvReader::FieldBound> bounds,
+                              std::uint64_t line) {
+  // Only copied here, on the reading thread: the block's threads do the rest.
+  Block& b = filling();
+  Staged& s = b.staged[b.count];
+  s.line = line;
+  b.raw += bytes;
+  b.bounds.insert(b.bounds.end(), bounds.begin(), bounds.end());
+  s.raw_end = static_cast<std::uint32_t>(b.raw.size());
+  s.bounds_end = static_cast<std::uint32_t>(b.bounds.size());
+  end_row(b);
+}
+
+void AugmentRows::end_row(Block& b) {
+  ++rows_;
   if (++b.count == kBlock || b.raw.size() + b.text.size() >= kBlockBytes) submit();
 }
 
@@ -164,15 +182,14 @@ void AugmentRows::submit() {
 
 void AugmentRows::stage(Block& b) const {
   if (threads_ == 1) return;  // staged as the rows came
-  std::size_t field = 0, from = 0;
+  std::size_t bound = 0, from = 0;
   for (std::size_t i = 0; i < b.count; ++i) {
     Staged& s = b.staged[i];
     b.fields.clear();
-    for (; field < s.fields_end; ++field) {
-      const std::size_t end = b.field_ends[field];
-      b.fields.emplace_back(b.raw.data() + from, end - from);
-      from = end;
-    }
+    CsvReader::take_fields(b.raw.data() + from,
+                           std::span(b.bounds).subspan(bound, s.bounds_end - bound), b.fields);
+    bound = s.bounds_end;
+    from = s.raw_end;
     stage_row(b, s, b.fields);
   }
 }

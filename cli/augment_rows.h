@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/output.h"
+#include "engine/csv_reader.h"
 #include "engine/ordered_blocks.h"
 #include "engine/zip_clean.h"
 #include "engine/zip_distance.h"
@@ -52,6 +53,11 @@ class AugmentRows {
   // One row, from the given line of the input; written when its block is full or at
   // finish().
   void row(std::span<const std::string_view> fields, std::uint64_t line);
+  // row() for a record as read, its fields not yet undone (CsvReader::next_unsplit).
+  void unsplit_row(std::string_view bytes, std::span<const CsvReader::FieldBound> bounds,
+                   std::uint64_t line);
+  // Whether rows are better handed over as read (on several threads).
+  bool takes_unsplit_rows() const { return threads_ > 1; }
   void finish();
 
   std::uint64_t rows() const { return rows_; }
@@ -61,9 +67,9 @@ class AugmentRows {
 
  private:
   struct Staged {
-    std::uint32_t fields_end = 0;  // copied: where the row's fields end in field_ends
-    std::uint32_t end = 0;         // where the row's own text ends in text
-    std::int32_t pair = -1;        // its comparison, -1 when it has none
+    std::uint32_t raw_end = 0, bounds_end = 0;  // copied: where the row ends in raw, bounds
+    std::uint32_t end = 0;                      // where the row's own text ends in text
+    std::int32_t pair = -1;                     // its comparison, -1 when it has none
     CleanZip from, to;
     std::uint64_t line = 0;
   };
@@ -81,10 +87,10 @@ class AugmentRows {
   // several, their fields copied in order and staged by the block's thread. Then
   // compared and written.
   struct Block {
-    std::string raw;                        // the rows' fields as read, one after another
-    std::vector<std::uint32_t> field_ends;  // where each field ends in raw
-    std::vector<std::string_view> fields;   // one row's fields while it is staged
-    std::string text;                       // the rows' own fields as they will be written
+    std::string raw;                            // the rows as read, one after another
+    std::vector<CsvReader::FieldBound> bounds;  // each row's fields, from its first byte
+    std::vector<std::string_view> fields;       // one row's fields while it is staged
+    std::string text;                           // the rows' own fields as they will be written
     std::vector<Staged> staged;
     std::size_t count = 0;
     std::vector<ZipPair> pairs;
@@ -106,6 +112,8 @@ class AugmentRows {
   void stage(Block& b) const;
   void stage_row(Block& b, Staged& s, std::span<const std::string_view> fields) const;
   std::string not_a_zip_note(std::span<const std::string_view> fields, const Staged& s) const;
+  Block& filling();
+  void end_row(Block& b);
   void submit();
   // On any thread: stages the block, compares its pairs and writes its rows.
   void write_block(Block& b) const;

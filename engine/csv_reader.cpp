@@ -187,14 +187,22 @@ CsvReader::Scan CsvReader::scan_record(std::size_t& record_end) {
   }
 }
 
-void CsvReader::take_record(std::size_t record_end) {
+void CsvReader::take_fields(char* record, std::span<const FieldBound> bounds,
+                            std::vector<std::string_view>& fields) {
+  for (const FieldBound& b : bounds) {
+    char* const first = record + b.begin;
+    char* const last = b.quoted ? unquote(first, record + b.end) : record + b.end;
+    fields.emplace_back(first, static_cast<std::size_t>(last - first));
+  }
+}
+
+void CsvReader::take_record(std::size_t record_end, bool split) {
   char* const base = buffer_.data() + begin_;
   views_.clear();
-  for (const Bound& b : bounds_) {
-    char* const first = base + b.begin;
-    char* const last = b.quoted ? unquote(first, base + b.end) : base + b.end;
-    views_.emplace_back(first, static_cast<std::size_t>(last - first));
-  }
+  if (split)
+    take_fields(base, bounds_, views_);
+  else
+    unsplit_ = std::string_view(base, bounds_.empty() ? 0 : bounds_.back().end);
   ++record_;
   line_ = next_line_;
   next_line_ += lines_in_record_ + 1;
@@ -202,6 +210,15 @@ void CsvReader::take_record(std::size_t record_end) {
 }
 
 bool CsvReader::next() {
+  return advance(true);
+}
+
+bool CsvReader::next_unsplit() {
+  return advance(false);
+}
+
+bool CsvReader::advance(bool split) {
+  unsplit_ = {};
   if (state_ != State::Reading) return false;
   if (!started_) start();
   for (;;) {
@@ -216,7 +233,7 @@ bool CsvReader::next() {
     switch (scan_record(record_end)) {
       case Scan::Record:
         if (record_end - begin_ > options_.max_record) return fault(State::TooLong);
-        take_record(record_end);
+        take_record(record_end, split);
         return true;
       case Scan::Fault:
         return fault(state_);

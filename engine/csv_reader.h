@@ -55,11 +55,28 @@ class CsvReader {
 
   explicit CsvReader(ReadFn read, CsvOptions options = {});
 
+  // Where a field lies in its record's bytes; a quoted one still has its quotes.
+  struct FieldBound {
+    std::uint32_t begin, end;  // from the record's first byte
+    bool quoted;
+  };
+
   // Moves to the next record: true when there is one; false at the end of the input or
   // at a fault (state() tells which).
   bool next();
+  // next() that leaves the record's fields as they were read, for another thread to
+  // take (take_fields): record_bytes() and field_bounds() tell them; fields() is empty.
+  bool next_unsplit();
   // The fields of the record, valid until the next call of next().
   std::span<const std::string_view> fields() const { return views_; }
+  // next_unsplit(): the record's bytes up to the end of its last field, and its fields'
+  // bounds in them; valid until the next call.
+  std::string_view record_bytes() const { return unsplit_; }
+  std::span<const FieldBound> field_bounds() const { return bounds_; }
+  // The fields of a record's bytes (a copy the caller owns): each quoted one is undone
+  // in place, its quotes dropped and doubled quotes read as one. Appends to `fields`.
+  static void take_fields(char* record, std::span<const FieldBound> bounds,
+                          std::vector<std::string_view>& fields);
 
   // The delimiter, given or detected; known after the first call of next().
   char delimiter() const { return delimiter_; }
@@ -76,15 +93,12 @@ class CsvReader {
   std::uint64_t line() const { return line_; }
 
  private:
-  struct Bound {
-    std::uint32_t begin, end;  // from the record's first byte
-    bool quoted;
-  };
   enum class Scan : std::uint8_t { Record, More, Fault };
 
   bool fill();
   Scan scan_record(std::size_t& record_end);
-  void take_record(std::size_t record_end);
+  bool advance(bool split);
+  void take_record(std::size_t record_end, bool split);
   void start();
   void detect_delimiter();
   bool fault(State s);
@@ -102,7 +116,8 @@ class CsvReader {
   std::size_t end_ = 0;    // one past the last byte read
 
   std::vector<std::string_view> views_;
-  std::vector<Bound> bounds_;
+  std::vector<FieldBound> bounds_;
+  std::string_view unsplit_;
   bool stops_[256] = {};  // the bytes that end an unquoted field: delimiter, CR, LF, NUL
   std::uint64_t lines_in_record_ = 0;  // line breaks inside the record being read
   std::uint64_t record_ = 0;

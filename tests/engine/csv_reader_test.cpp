@@ -18,12 +18,22 @@ struct Outcome {
   std::uint64_t line;  // of the last record, or of the fault
 };
 
+// With `unsplit`, each record is taken as another thread takes it: its bytes copied,
+// then split.
 Outcome read_all(const std::string& input, std::size_t block, char delimiter = '\0',
-                 std::size_t max_record = 64) {
+                 std::size_t max_record = 64, bool unsplit = false) {
   CsvReader reader(CsvReader::from_text(input), {delimiter, max_record, block});
   Outcome out;
-  while (reader.next()) {
-    out.records.emplace_back(reader.fields().begin(), reader.fields().end());
+  while (unsplit ? reader.next_unsplit() : reader.next()) {
+    if (unsplit) {
+      std::string copy(reader.record_bytes());
+      std::vector<std::string_view> fields;
+      CsvReader::take_fields(copy.data(), reader.field_bounds(), fields);
+      out.records.emplace_back(fields.begin(), fields.end());
+      EXPECT_TRUE(reader.fields().empty());
+    } else {
+      out.records.emplace_back(reader.fields().begin(), reader.fields().end());
+    }
     EXPECT_EQ(reader.record(), out.records.size());
   }
   out.delimiter = reader.delimiter();
@@ -110,6 +120,8 @@ TEST(CsvReader, ReadsTablesAsExportsWriteThemHoweverTheBlocksFall) {
     for (std::size_t block : {1, 2, 3, 7, 4096}) {
       const Outcome o = read_all(r.input, block);
       EXPECT_EQ(o.records, r.records) << r.name << ", block " << block;
+      EXPECT_EQ(read_all(r.input, block, '\0', 64, true).records, r.records)
+          << r.name << ", unsplit, block " << block;
       EXPECT_EQ(o.delimiter, r.delimiter) << r.name << ", block " << block;
       EXPECT_EQ(o.state, r.state) << r.name << ", block " << block;
       if (r.line) {
