@@ -104,6 +104,7 @@ class AugmentRows {
     std::vector<Written> places_written;  // by side * kZipKeys + zip number
   };
 
+  static std::string at_line(std::uint64_t line);  // "line 7"
   CleanZip clean(std::string_view cell) const;
   std::unique_ptr<Block> make_block();
   void stage_csv(Block& b, std::span<const std::string_view> fields) const;

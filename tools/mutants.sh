@@ -26,7 +26,7 @@ mutants=(
   "engine/text.cpp@s/return c == ' ' || c == '\\\\t';/return c == ' ';/@engine_tests@NumericTest@a tab around a number fails the numeric test"
   "engine/zip_distance.cpp@s/if (from.count \&\& tallies_\[k\].count == 0)/if (from.count)/@cli_tests@Threads@a later block's first failing zip code replaces the first"
   "cli/run.cpp@s/first_number + (i - own)/first_number + i/@quorvane-cli cli_tests@Threads@entry numbers in a later block count the entry carried over"
-  "cli/augment_rows.cpp@s/if (cleaned_.first.empty()) cleaned_.first/if (!b.cleaned.first.empty()) cleaned_.first/@quorvane-cli cli_tests@Threads@a later block's first cleaned zip code replaces the first"
+  "cli/augment_write.cpp@s/if (cleaned_.first.empty()) cleaned_.first/if (!b.cleaned.first.empty()) cleaned_.first/@quorvane-cli cli_tests@Threads@a later block's first cleaned zip code replaces the first"
 )
 
 saved=$(mktemp -d)
