@@ -10,7 +10,7 @@ build="$root/build-fuzz"
 seconds=${1:-4}
 shift || true
 harnesses=("$@")
-((${#harnesses[@]})) || harnesses=(list_entries numbers distance_text sqlite_table access_stream settings)
+((${#harnesses[@]})) || harnesses=(list_entries numbers distance_text sqlite_table access_stream settings csv_table)
 
 "$root/tools/setup.sh" "$build" -DQUORVANE_FUZZ=ON -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
