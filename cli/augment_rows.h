@@ -1,8 +1,9 @@
 #pragma once
 // augment's rows: every input row written back as it came, plus its distance, status and
-// the two zip codes used. Rows wait in blocks; each block's pairs are compared through
-// the engine at once and its rows written, on any of the threads asked for, then the
-// blocks are written out in order. Memory stays at a few blocks a thread.
+// the two zip codes used. Rows wait in blocks; each block's rows are staged (fields
+// re-quoted, zip codes cleaned), its pairs compared through the engine at once and its
+// rows written, on any of the threads asked for, then the blocks are written out in
+// order. Memory stays at a few blocks a thread.
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -84,8 +85,8 @@ class AugmentRows {
   };
   static constexpr std::size_t kZipKeys = 100001;  // each zip number, then the empty one
   // Rows on their way through the threads: on one thread staged as they come; on
-  // several, their fields copied in order and staged by the block's thread. Then
-  // compared and written.
+  // several, copied in order as read, then split and staged by the block's thread.
+  // Then compared and written.
   struct Block {
     std::string raw;                            // the rows as read, one after another
     std::vector<CsvReader::FieldBound> bounds;  // each row's fields, from its first byte
