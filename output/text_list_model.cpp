@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/error_trap.h"
 #include "output/byte_count.h"
 
 namespace quorvane {
@@ -61,9 +62,15 @@ void TextListModel::setChecked(std::size_t row, bool on) {
   }
 }
 
+void TextListModel::check_room(std::size_t more) const {
+  if (buffer_.size() + more > kMostBytes)
+    throw RuntimeError(6, "Overflow: a list holds at most 4 GB of text");
+}
+
 void TextListModel::append(std::string_view text, bool checked) {
+  check_room(text.size());
   buffer_ += text;
-  ends_.push_back(buffer_.size());
+  ends_.push_back(static_cast<std::uint32_t>(buffer_.size()));
   checks_.push_back(checked);
   ++changes_;
 }
@@ -87,18 +94,19 @@ void TextListModel::reserve(std::size_t rows, std::size_t bytes) {
   checks_.reserve(rows);
   buffer_.reserve(bytes);
   prefer_huge_pages(buffer_.data(), buffer_.capacity());
-  prefer_huge_pages(ends_.data(), ends_.capacity() * sizeof(std::size_t));
+  prefer_huge_pages(ends_.data(), ends_.capacity() * sizeof(std::uint32_t));
 }
 
 void TextListModel::appendPieces(std::string_view text, char separator) {
   const std::size_t rows = ends_.size(), bytes = buffer_.size(), n = text.size();
+  check_room(n);
   const std::size_t most = count_byte(text, separator) + 1;
   reserve(rows + most, bytes + n);
   buffer_.resize(bytes + n);
   ends_.resize(rows + most);
   const char* const from = text.data();
   char* const base = buffer_.data();
-  std::size_t* const ends = ends_.data() + rows;
+  std::uint32_t* const ends = ends_.data() + rows;
   std::size_t out = bytes, count = 0, piece = 0;
   auto end_piece = [&](std::size_t at) {
     if (at > piece) {
@@ -109,7 +117,7 @@ void TextListModel::appendPieces(std::string_view text, char separator) {
       else
         std::memcpy(base + out, from + piece, at - piece);
       out += at - piece;
-      ends[count++] = out;
+      ends[count++] = static_cast<std::uint32_t>(out);
     }
     piece = at + 1;
   };
@@ -163,7 +171,7 @@ void TextListModel::removeAt(std::size_t row) {
   const std::size_t length = ends_[row] - start;
   buffer_.erase(start, length);
   ends_.erase(ends_.begin() + static_cast<std::ptrdiff_t>(row));
-  for (std::size_t r = row; r < ends_.size(); ++r) ends_[r] -= length;
+  for (std::size_t r = row; r < ends_.size(); ++r) ends_[r] -= static_cast<std::uint32_t>(length);
   checks_.erase(checks_.begin() + static_cast<std::ptrdiff_t>(row));
   announced_ = static_cast<int>(ends_.size());
   ++changes_;
@@ -178,7 +186,8 @@ void TextListModel::clear(bool keep_room) {
     checks_.clear();
   } else {
     std::string().swap(buffer_);
-    std::vector<std::size_t>().swap(ends_);
+    std::vector<std::uint32_t>().swap(ends_);
+    std::vector<std::size_t>().swap(written_);
     std::vector<unsigned char>().swap(checks_);
   }
   announced_ = 0;

@@ -4,6 +4,7 @@
 // collected and announced to views in one step (flush), so a run that appends row by
 // row does not make the view lay out row by row.
 #include <QAbstractListModel>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,10 @@ class TextListModel : public QAbstractListModel, public ListSource {
   Q_OBJECT
  public:
   static constexpr int kDisplayLimit = 1000;  // characters shown of one entry
+  // The most bytes of text a list holds, so that a row's end takes 32 bits. The lists'
+  // inputs stay well below it: list files of 64 MB, 20,000,000 stored entries, and
+  // result lines of at most about 120 bytes each.
+  static constexpr std::size_t kMostBytes = 0xFFFFFFFFu;
 
   TextListModel(QString heading, bool checkable, QObject* parent = nullptr);
 
@@ -41,8 +46,11 @@ class TextListModel : public QAbstractListModel, public ListSource {
   template <class Write>
   void appendWritten(bool checked, Write&& write) {
     const std::size_t bytes = buffer_.size(), rows = ends_.size();
+    written_.clear();
     try {
-      write(buffer_, ends_);
+      write(buffer_, written_);
+      check_room(0);
+      for (std::size_t end : written_) ends_.push_back(static_cast<std::uint32_t>(end));
     } catch (...) {
       buffer_.resize(bytes);
       ends_.resize(rows);
@@ -78,8 +86,12 @@ class TextListModel : public QAbstractListModel, public ListSource {
  private:
   std::string heading_;
   bool checkable_;
-  std::string buffer_;             // every row's text, one after another
-  std::vector<std::size_t> ends_;  // where each row's text ends in the buffer
+  // Throws when `more` bytes would take the texts past kMostBytes.
+  void check_room(std::size_t more) const;
+
+  std::string buffer_;                // every row's text, one after another
+  std::vector<std::uint32_t> ends_;   // where each row's text ends in the buffer
+  std::vector<std::size_t> written_;  // appendWritten: the ends as the writer gives them
   std::vector<unsigned char> checks_;
   int announced_ = 0;  // rows the views know of
   std::uint64_t changes_ = 0;

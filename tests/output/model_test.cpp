@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
 
+#include "engine/error_trap.h"
 #include "output/text_list_model.h"
 
 namespace quorvane {
@@ -71,6 +73,22 @@ TEST(TextListModel, WrittenRowsArriveWholeOrNotAtAll) {
   EXPECT_FALSE(model.isChecked(0));
   EXPECT_TRUE(model.isChecked(3));
   EXPECT_EQ(model.bytes(), 8u);
+}
+
+// Rows end at 32-bit offsets: texts past 4 GB are refused before anything is read or
+// added. The 4 GB given are reserved address space, never touched.
+TEST(TextListModel, TextsPastFourGigabytesAreRefusedWhole) {
+  const std::size_t size = TextListModel::kMostBytes + 1;
+  void* const zeros =
+      mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  ASSERT_NE(zeros, MAP_FAILED);
+  TextListModel model("Zip Code(s)", false);
+  model.append("first");
+  const std::string_view past(static_cast<const char*>(zeros), size);
+  EXPECT_THROW(model.appendPieces(past, ';'), RuntimeError);
+  EXPECT_THROW(model.append(past), RuntimeError);
+  munmap(zeros, size);
+  EXPECT_EQ(model.texts(), std::vector<std::string>{"first"});
 }
 
 TEST(TextListModel, LongTextsAreShortenedForDisplayOnly) {
