@@ -3,15 +3,14 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
-#include <QTableView>
 #include <QUrl>
 #include <limits>
 
 #include "app/caption_progress_bar.h"
+#include "app/list_view.h"
 #include "app/option_button.h"
 #include "app/prompt.h"
 
@@ -23,23 +22,12 @@ QRect twips(int left, int top, int width, int height) {
   return QRect(left / 15, top / 15, width / 15, height / 15);
 }
 
-// A one-column list. Every row has the same fixed height and there is no row header,
-// so appending rows costs the view nothing per row: it never measures them.
-QTableView* make_list_view(QWidget* parent, const char* name, TextListModel* model) {
-  auto* view = new QTableView(parent);
+// A one-column list: every row has the same height and the view keeps nothing per row.
+ListView* make_list_view(QWidget* parent, const char* name, TextListModel* model) {
+  auto* view = new ListView(parent);
   view->setObjectName(QLatin1String(name));
   view->setModel(model);
-  view->setShowGrid(false);
-  view->setWordWrap(false);
-  view->setCornerButtonEnabled(false);
   view->setTabKeyNavigation(false);
-  view->verticalHeader()->hide();
-  view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
-  view->horizontalHeader()->setStretchLastSection(false);
-  view->horizontalHeader()->setSectionsMovable(false);
-  view->horizontalHeader()->setHighlightSections(false);
-  view->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   view->setSelectionMode(QAbstractItemView::SingleSelection);
   view->setSelectionBehavior(QAbstractItemView::SelectRows);
   view->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -18,12 +18,12 @@ class QGroupBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
-class QTableView;
 class QUrl;
 
 namespace quorvane {
 
 class CaptionProgressBar;
+class ListView;
 class OptionButton;
 
 inline const QString kProductName = QStringLiteral("Quorvane");
@@ -120,8 +120,8 @@ class MainWindow : public QWidget {
   TextListModel* zip_list_ = nullptr;
   TextListModel* results_ = nullptr;
 
-  QTableView* zip_list_view_ = nullptr;
-  QTableView* results_view_ = nullptr;
+  ListView* zip_list_view_ = nullptr;
+  ListView* results_view_ = nullptr;
   struct Buttons {
     QPushButton* addZipCodes = nullptr;
     QPushButton* loadZipCodesFromFile = nullptr;

@@ -5,10 +5,10 @@
 #include <QFileInfo>
 #include <QItemSelectionModel>
 #include <QLineEdit>
-#include <QTableView>
 #include <cstdio>
 
 #include "app/list_file.h"
+#include "app/list_view.h"
 #include "app/main_window.h"
 #include "app/prompt.h"
 #include "engine/error_trap.h"
@@ -28,7 +28,7 @@ std::string byte_count_text(qint64 bytes) {
 }
 
 // The selected row of a list view, or -1.
-int selected_row(QTableView* view) {
+int selected_row(ListView* view) {
   const QModelIndexList rows = view->selectionModel()->selectedRows();
   return rows.isEmpty() ? -1 : rows.first().row();
 }

@@ -3,11 +3,11 @@
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QTableView>
 #include <algorithm>
 #include <span>
 
 #include "app/caption_progress_bar.h"
+#include "app/list_view.h"
 #include "app/main_window.h"
 #include "app/option_button.h"
 #include "app/prompt.h"

@@ -6,12 +6,10 @@
 #include <QFileInfo>
 #include <QFocusEvent>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QTableView>
 #include <QUrl>
 #include <optional>
 #include <string>
@@ -19,6 +17,7 @@
 
 #include "app/app_icon.h"
 #include "app/caption_progress_bar.h"
+#include "app/list_view.h"
 #include "app/main_window.h"
 #include "app/option_button.h"
 #include "app/prompt.h"
@@ -227,7 +226,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     removeSelectedZipCode();
     return true;
   } else if (event->type() == QEvent::MouseButtonDblClick) {
-    for (QTableView* view : {zip_list_view_, results_view_}) {
+    for (ListView* view : {zip_list_view_, results_view_}) {
       if (watched != view->viewport()) continue;
       // The item under the pointer is the one double-clicked, selected or not yet.
       const QModelIndex under =

@@ -7,10 +7,10 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
-#include <QTableView>
 #include <QTest>
 
 #include "app/caption_progress_bar.h"
+#include "app/list_view.h"
 #include "output/yielder.h"
 #include "tests/gui/controls.h"
 #include "tests/gui/gui_test_base.h"
@@ -41,7 +41,7 @@ class ExportChangeTest : public GuiTest {
     }
     // A double-click removes a result once another command has reset the pointer.
     form().pointer().set(PointerShape::Arrow);
-    auto* view = widget<QTableView>(kResultList);
+    auto* view = widget<ListView>(kResultList);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
                        view->visualRect(view->model()->index(0, 0)).center());
   }

@@ -7,10 +7,10 @@
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QTableView>
 #include <QTest>
 #include <QTimer>
 
+#include "app/list_view.h"
 #include "app/prompt.h"
 #include "output/yielder.h"
 #include "tests/gui/controls.h"
@@ -217,7 +217,7 @@ TEST_F(GuiTest, ClearEmptiesListAndReference) {
 TEST_F(GuiTest, BusyWindowRefusesRemovalButNotAdding) {
   start();
   click(kLoadSample);
-  auto* view = widget<QTableView>(kZipList);
+  auto* view = widget<ListView>(kZipList);
   view->setCurrentIndex(view->model()->index(0, 0));
   form().pointer().set(PointerShape::Hourglass);
   click(kClearList);  // clears the reference only
@@ -237,7 +237,7 @@ TEST_F(GuiTest, DeleteAndDoubleClickRemoveTheSelectedEntry) {
   start();
   for (const char* z : {"1", "2", "3", "4"}) form().zipList().append(z);
   form().zipList().flush();
-  auto* view = widget<QTableView>(kZipList);
+  auto* view = widget<ListView>(kZipList);
   QTest::keyClick(view, Qt::Key_Delete);  // nothing selected: nothing removed
   EXPECT_EQ(entries().size(), 4u);
   view->setCurrentIndex(view->model()->index(1, 0));

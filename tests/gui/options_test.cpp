@@ -5,9 +5,9 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QRadioButton>
-#include <QTableView>
 #include <QTest>
 
+#include "app/list_view.h"
 #include "tests/gui/controls.h"
 #include "tests/gui/gui_test_base.h"
 #include "tests/support/pointer_events.h"
@@ -124,7 +124,7 @@ TEST_F(ReferenceBoxFocusTest, TabToTheNextControlChecksIt) {
 
 TEST_F(ReferenceBoxFocusTest, ClickOnAnotherControlChecksIt) {
   prompt.expectMessage("Must be numeric.");
-  auto* list = widget<QTableView>(kZipList);
+  auto* list = widget<ListView>(kZipList);
   QTest::mouseClick(list->viewport(), Qt::LeftButton);
   expectRefused();
 }

@@ -1,10 +1,10 @@
 #include <QClipboard>
 #include <QFile>
 #include <QGuiApplication>
-#include <QTableView>
 #include <QTest>
 
 #include "app/caption_progress_bar.h"
+#include "app/list_view.h"
 #include "tests/gui/controls.h"
 #include "tests/gui/gui_test_base.h"
 
@@ -136,7 +136,7 @@ TEST_F(ResultsTest, ClearAndDoubleClick) {
   add("one");
   add("two");
   add("three");
-  auto* view = widget<QTableView>(kResultList);
+  auto* view = widget<ListView>(kResultList);
   view->setCurrentIndex(view->model()->index(1, 0));
   form().pointer().set(PointerShape::Hourglass);
   form().removeSelectedResult();
@@ -151,7 +151,7 @@ TEST_F(ResultsTest, ClearAndDoubleClick) {
 TEST_F(ResultsTest, UnchecksByTheUserAreRespected) {
   add("one");
   add("two");
-  auto* model = widget<QTableView>(kResultList)->model();
+  auto* model = widget<ListView>(kResultList)->model();
   model->setData(model->index(0, 0), Qt::Unchecked, Qt::CheckStateRole);
   prompt.expectMessage(kCopied);
   click(kCopyResults);

@@ -9,12 +9,12 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
-#include <QTableView>
 #include <QTest>
 #include <csignal>
 #include <string>
 
 #include "app/caption_progress_bar.h"
+#include "app/list_view.h"
 #include "tests/gui/controls.h"
 #include "tests/gui/gui_test_base.h"
 
@@ -43,8 +43,8 @@ TEST_F(GuiTest, FirstStartWithAnEmptyStore) {
   EXPECT_EQ(f.size(), QSize(1064, 373));
   const QPoint off = f.frameGeometry().center() - f.screen()->availableGeometry().center();
   EXPECT_LE(off.manhattanLength(), 2);  // centred when first shown
-  EXPECT_EQ(widget<QTableView>(kZipList)->columnWidth(0), 466);
-  EXPECT_EQ(widget<QTableView>(kResultList)->model()->headerData(0, Qt::Horizontal).toString(),
+  EXPECT_EQ(widget<ListView>(kZipList)->columnWidth(0), 466);
+  EXPECT_EQ(widget<ListView>(kResultList)->model()->headerData(0, Qt::Horizontal).toString(),
             "Results");
   EXPECT_TRUE(opened_urls.empty());
   // The icon is drawn at a size when asked for it, the same drawing each time.
