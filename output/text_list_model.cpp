@@ -71,7 +71,7 @@ void TextListModel::append(std::string_view text, bool checked) {
   check_room(text.size());
   buffer_ += text;
   ends_.push_back(static_cast<std::uint32_t>(buffer_.size()));
-  checks_.push_back(checked);
+  if (checkable_) checks_.push_back(checked);
   ++changes_;
 }
 
@@ -91,7 +91,7 @@ void prefer_huge_pages(const void* start, std::size_t bytes) {
 
 void TextListModel::reserve(std::size_t rows, std::size_t bytes) {
   ends_.reserve(rows);
-  checks_.reserve(rows);
+  if (checkable_) checks_.reserve(rows);
   buffer_.reserve(bytes);
   prefer_huge_pages(buffer_.data(), buffer_.capacity());
   prefer_huge_pages(ends_.data(), ends_.capacity() * sizeof(std::uint32_t));
@@ -135,7 +135,7 @@ void TextListModel::appendPieces(std::string_view text, char separator) {
   end_piece(n);
   buffer_.resize(out);
   ends_.resize(rows + count);
-  checks_.resize(ends_.size(), 0);
+  if (checkable_) checks_.resize(ends_.size(), 0);
   ++changes_;
 }
 
@@ -172,7 +172,7 @@ void TextListModel::removeAt(std::size_t row) {
   buffer_.erase(start, length);
   ends_.erase(ends_.begin() + static_cast<std::ptrdiff_t>(row));
   for (std::size_t r = row; r < ends_.size(); ++r) ends_[r] -= static_cast<std::uint32_t>(length);
-  checks_.erase(checks_.begin() + static_cast<std::ptrdiff_t>(row));
+  if (checkable_) checks_.erase(checks_.begin() + static_cast<std::ptrdiff_t>(row));
   announced_ = static_cast<int>(ends_.size());
   ++changes_;
   endRemoveRows();

@@ -37,7 +37,8 @@ class TextListModel : public QAbstractListModel, public ListSource {
     const std::size_t start = row == 0 ? 0 : ends_[row - 1];
     return std::string_view(buffer_).substr(start, ends_[row] - start);
   }
-  bool isChecked(std::size_t row) const { return checks_[row] != 0; }
+  // A list that is not checkable keeps no marks: none of its rows is checked.
+  bool isChecked(std::size_t row) const { return checkable_ && checks_[row] != 0; }
   void setChecked(std::size_t row, bool on);
   void append(std::string_view text, bool checked = false);
   // Appends the rows that `write(texts, ends)` adds at the end of the texts and of their
@@ -56,7 +57,7 @@ class TextListModel : public QAbstractListModel, public ListSource {
       ends_.resize(rows);
       throw;
     }
-    checks_.resize(ends_.size(), checked);
+    if (checkable_) checks_.resize(ends_.size(), checked);
     ++changes_;
   }
   // Appends each non-empty piece of `text` between `separator`s, unchecked, in one pass.
@@ -89,11 +90,11 @@ class TextListModel : public QAbstractListModel, public ListSource {
   // Throws when `more` bytes would take the texts past kMostBytes.
   void check_room(std::size_t more) const;
 
-  std::string buffer_;                // every row's text, one after another
-  std::vector<std::uint32_t> ends_;   // where each row's text ends in the buffer
-  std::vector<std::size_t> written_;  // appendWritten: the ends as the writer gives them
-  std::vector<unsigned char> checks_;
-  int announced_ = 0;  // rows the views know of
+  std::string buffer_;                 // every row's text, one after another
+  std::vector<std::uint32_t> ends_;    // where each row's text ends in the buffer
+  std::vector<std::size_t> written_;   // appendWritten: the ends as the writer gives them
+  std::vector<unsigned char> checks_;  // a checkable list's marks, one a row
+  int announced_ = 0;                  // rows the views know of
   std::uint64_t changes_ = 0;
 };
 
