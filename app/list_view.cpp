@@ -1,6 +1,7 @@
 #include "app/list_view.h"
 
 #include <QHeaderView>
+#include <QHoverEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -23,6 +24,7 @@ ListView::ListView(QWidget* parent)
     updateGeometries();
     viewport()->update();
   });
+  viewport()->setAttribute(Qt::WA_Hover);
   setVerticalScrollMode(ScrollPerItem);
   setHorizontalScrollMode(ScrollPerPixel);
   install_list_view_accessibility();
@@ -201,6 +203,7 @@ void ListView::paintEvent(QPaintEvent* event) {
     if (selectionModel() && selectionModel()->isSelected(index))
       option.state |= QStyle::State_Selected;
     if (focused && index == current) option.state |= QStyle::State_HasFocus;
+    if (index == hovered_) option.state |= QStyle::State_MouseOver;
     if (!(model()->flags(index) & Qt::ItemIsEnabled)) {
       option.state &= ~QStyle::State_Enabled;
       option.palette.setCurrentColorGroup(QPalette::Disabled);
@@ -234,6 +237,28 @@ void ListView::rowsInserted(const QModelIndex& parent, int first, int last) {
   QAbstractItemView::rowsInserted(parent, first, last);
   updateGeometries();
   viewport()->update();
+}
+
+bool ListView::viewportEvent(QEvent* event) {
+  switch (event->type()) {
+    case QEvent::HoverEnter:
+    case QEvent::HoverMove:
+    case QEvent::HoverLeave: {
+      const QModelIndex under =
+          event->type() == QEvent::HoverLeave
+              ? QModelIndex()
+              : indexAt(static_cast<QHoverEvent*>(event)->position().toPoint());
+      if (under != hovered_) {
+        if (hovered_.isValid()) viewport()->update(visualRect(hovered_));
+        hovered_ = under;
+        if (hovered_.isValid()) viewport()->update(visualRect(hovered_));
+      }
+      break;
+    }
+    default:
+      break;
+  }
+  return QAbstractItemView::viewportEvent(event);
 }
 
 void ListView::reset() {

@@ -6,6 +6,7 @@
 // and checks its items as the other item views do (the model's item delegate). Screen
 // readers see it as a list of its rows (list_view_accessible.cpp).
 #include <QAbstractItemView>
+#include <QPersistentModelIndex>
 
 class QHeaderView;
 
@@ -42,6 +43,7 @@ class ListView : public QAbstractItemView {
   void scrollContentsBy(int dx, int dy) override;
   void rowsInserted(const QModelIndex& parent, int first, int last) override;
   void reset() override;
+  bool viewportEvent(QEvent* event) override;
 
  private:
   int rows() const;
@@ -51,6 +53,7 @@ class ListView : public QAbstractItemView {
 
   QHeaderView* header_;
   int row_height_;
+  QPersistentModelIndex hovered_;  // the row under the pointer, marked for styles that do
 };
 
 }  // namespace quorvane

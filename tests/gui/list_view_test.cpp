@@ -4,11 +4,15 @@
 
 #include <QAbstractListModel>
 #include <QAccessible>
+#include <QApplication>
 #include <QHeaderView>
+#include <QHoverEvent>
 #include <QScrollBar>
 #include <QStringListModel>
+#include <QStyledItemDelegate>
 #include <QTest>
 #include <limits>
+#include <map>
 
 namespace quorvane {
 namespace {
@@ -69,6 +73,31 @@ TEST(ListView, ClicksSelectTheRowUnderThePointerAndNothingBelowTheRows) {
   v.setColumnWidth(0, 40);
   EXPECT_EQ(v.columnWidth(0), 40);
   EXPECT_FALSE(v.indexAt(QPoint(60, second.y())).isValid());  // right of the column
+}
+
+// Styles that mark the row under the pointer are told which it is.
+TEST(ListView, TheRowUnderThePointerIsDrawnAsSo) {
+  struct Recording : QStyledItemDelegate {
+    mutable std::map<int, bool> over;
+    void paint(QPainter* p, const QStyleOptionViewItem& o, const QModelIndex& i) const override {
+      over[i.row()] = (o.state & QStyle::State_MouseOver) != 0;
+      QStyledItemDelegate::paint(p, o, i);
+    }
+  } delegate;
+  QStringListModel model({"a", "b", "c"});
+  Shown s(&model);
+  ListView& v = s.view;
+  v.setItemDelegate(&delegate);
+  const QPointF at = v.visualRect(model.index(1, 0)).center();
+  QHoverEvent move(QEvent::HoverMove, at, v.viewport()->mapToGlobal(at), QPointF(-1, -1));
+  QApplication::sendEvent(v.viewport(), &move);
+  v.viewport()->repaint();
+  EXPECT_EQ(delegate.over, (std::map<int, bool>{{0, false}, {1, true}, {2, false}}));
+  QHoverEvent leave(QEvent::HoverLeave, QPointF(-1, -1), QPointF(-1, -1), at);
+  QApplication::sendEvent(v.viewport(), &leave);
+  v.viewport()->repaint();
+  EXPECT_FALSE(delegate.over[1]);
+  v.setItemDelegate(nullptr);
 }
 
 // A screen reader reads the rows: their texts, places and states, each row's interface
