@@ -31,6 +31,7 @@ ListView::ListView(QWidget* parent)
 }
 
 void ListView::setModel(QAbstractItemModel* model) {
+  if (model == this->model()) return;
   if (this->model()) disconnect(this->model(), nullptr, this, nullptr);
   QAbstractItemView::setModel(model);
   header_->setModel(model);
@@ -192,10 +193,12 @@ void ListView::paintEvent(QPaintEvent* event) {
   base.state &= ~QStyle::State_HasFocus;
   const QModelIndex current = currentIndex();
   const bool focused = hasFocus() || viewport()->hasFocus();
+  // Only the rows the area crosses: none when it lies below the last row.
   const QRect area = event->rect();
-  const int first = std::max(0, rowAt(std::max(0, area.top())));
-  const int below = rowAt(area.bottom());
-  const int last = below < 0 ? n - 1 : below;
+  const int first = rowAt(std::max(0, area.top()));
+  if (first < 0) return;
+  const long long last =
+      std::min<long long>(n - 1, firstRow() + static_cast<long long>(area.bottom() / row_height_));
   for (int row = first; row <= last; ++row) {
     const QModelIndex index = model()->index(row, 0, rootIndex());
     QStyleOptionViewItem option = base;

@@ -75,7 +75,8 @@ TEST(ListView, ClicksSelectTheRowUnderThePointerAndNothingBelowTheRows) {
   EXPECT_FALSE(v.indexAt(QPoint(60, second.y())).isValid());  // right of the column
 }
 
-// Styles that mark the row under the pointer are told which it is.
+// Styles that mark the row under the pointer are told which it is; what lies below the
+// rows draws none of them.
 TEST(ListView, TheRowUnderThePointerIsDrawnAsSo) {
   struct Recording : QStyledItemDelegate {
     mutable std::map<int, bool> over;
@@ -97,6 +98,9 @@ TEST(ListView, TheRowUnderThePointerIsDrawnAsSo) {
   QApplication::sendEvent(v.viewport(), &leave);
   v.viewport()->repaint();
   EXPECT_FALSE(delegate.over[1]);
+  delegate.over.clear();
+  v.viewport()->repaint(QRect(0, v.viewport()->height() - 5, 50, 5));  // below the rows
+  EXPECT_TRUE(delegate.over.empty());
   v.setItemDelegate(nullptr);
 }
 
