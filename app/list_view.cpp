@@ -20,10 +20,7 @@ ListView::ListView(QWidget* parent)
   header_->setSectionsMovable(false);
   header_->setHighlightSections(false);
   header_->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-  connect(header_, &QHeaderView::sectionResized, this, [this] {
-    updateGeometries();
-    viewport()->update();
-  });
+  connect(header_, &QHeaderView::sectionResized, this, &ListView::relayout);
   viewport()->setAttribute(Qt::WA_Hover);
   setVerticalScrollMode(ScrollPerItem);
   setHorizontalScrollMode(ScrollPerPixel);
@@ -37,10 +34,7 @@ void ListView::setModel(QAbstractItemModel* model) {
   header_->setModel(model);
   if (model) {
     // Rows removed: the scroll range shrinks (insertions and resets are virtual calls).
-    connect(model, &QAbstractItemModel::rowsRemoved, this, [this] {
-      updateGeometries();
-      viewport()->update();
-    });
+    connect(model, &QAbstractItemModel::rowsRemoved, this, &ListView::relayout);
   }
   updateGeometries();
 }
@@ -53,8 +47,7 @@ void ListView::setColumnWidth(int column, int width) {
   header_->resizeSection(column, width);
 }
 
-void ListView::setRowHeight(int height) {
-  row_height_ = std::max(1, height);
+void ListView::relayout() {
   updateGeometries();
   viewport()->update();
 }
@@ -238,8 +231,7 @@ void ListView::scrollContentsBy(int dx, int) {
 
 void ListView::rowsInserted(const QModelIndex& parent, int first, int last) {
   QAbstractItemView::rowsInserted(parent, first, last);
-  updateGeometries();
-  viewport()->update();
+  relayout();
 }
 
 bool ListView::viewportEvent(QEvent* event) {
@@ -266,8 +258,7 @@ bool ListView::viewportEvent(QEvent* event) {
 
 void ListView::reset() {
   QAbstractItemView::reset();
-  updateGeometries();
-  viewport()->update();
+  relayout();
 }
 
 }  // namespace quorvane

@@ -24,8 +24,6 @@ class ListView : public QAbstractItemView {
   QHeaderView* header() const { return header_; }
   int columnWidth(int column) const;
   void setColumnWidth(int column, int width);
-  int rowHeight() const { return row_height_; }
-  void setRowHeight(int height);
 
   QRect visualRect(const QModelIndex& index) const override;
   void scrollTo(const QModelIndex& index, ScrollHint hint = EnsureVisible) override;
@@ -46,13 +44,14 @@ class ListView : public QAbstractItemView {
   bool viewportEvent(QEvent* event) override;
 
  private:
+  void relayout();  // the scroll ranges and the header again, and a repaint
   int rows() const;
   int firstRow() const;
   int wholeRowsShown() const;  // at least 1
   int rowAt(int y) const;      // -1 above or below the rows
 
   QHeaderView* header_;
-  int row_height_;
+  const int row_height_;
   QPersistentModelIndex hovered_;  // the row under the pointer, marked for styles that do
 };
 
