@@ -46,6 +46,8 @@ struct MainWindowEnvironment {
   // The zip code list holds at most this many entries: ten million zip codes and more
   // fit, while a file of empty lines cannot fill the memory.
   std::size_t maxListEntries = 20'000'000;
+  // The threads a run compares on; 0: one per core.
+  unsigned runThreads = 0;
 
   static MainWindowEnvironment desktop(const QString& programFolder);
 };

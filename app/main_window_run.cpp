@@ -12,6 +12,7 @@
 #include "app/option_button.h"
 #include "app/prompt.h"
 #include "engine/error_trap.h"
+#include "engine/ordered_blocks.h"
 #include "engine/pairing.h"
 #include "engine/text.h"
 #include "output/yielder.h"
@@ -35,16 +36,20 @@ void MainWindow::flushResults() {
 }
 
 // One run over the zip code list. Nothing it reads can change until it lets the event
-// loop run: comparisons are collected and handed to the engine a block at a time, and
-// the options, read again after each yield, take effect from the entry where they were
-// seen.
+// loop run: comparisons are collected a block at a time, each block compared on any of
+// the run's threads and its lines added to the results in the list's order; before
+// the event loop runs, every block is compared and its lines are in the list. The
+// options, read again after each yield, take effect from the entry where they were seen.
 class MainWindow::DistanceRun {
  public:
   DistanceRun(MainWindow& window, Trap& trap)
       : w_(window),
         trap_(trap),
-        pairing_(window.decimal_separator_, window.group_separator_),
-        yield_([this] { atYield(); }) {
+        yield_([this] { atYield(); }),
+        threads_(window.env_.runThreads ? window.env_.runThreads : default_threads()),
+        blocks_(
+            threads_, [this] { return makeBlock(); }, [this](Block& b) { compute(b); },
+            [this](Block& b) { deliver(b); }) {
     options_.wording = Wording::None;
     since_flush_.start();
   }
@@ -65,20 +70,111 @@ class MainWindow::DistanceRun {
         if (i >= n) break;
         readOptions();
       }
+      Pairing& pairing = *filling().pairing;
       if (i + 1 < list.size())
-        pairing_.take_with_next(list.text(i), list.text(i + 1));
+        pairing.take_with_next(list.text(i), list.text(i + 1));
       else
-        pairing_.take(list.text(i), std::nullopt);
-      if (pairing_.full()) comparePending();
+        pairing.take(list.text(i), std::nullopt);
+      if (pairing.full()) submit();
     }
-    comparePending();
+    compareAll();
     showProgress();
     return true;
   }
 
  private:
+  // A block of comparisons with the options of its first entry. With more than one
+  // thread it is compared by an engine of its own over the run's tables, whose reports
+  // wait until the block's lines are added.
+  struct Block {
+    std::unique_ptr<Pairing> pairing;
+    CompareOptions options;
+    std::uint64_t reference_seen = 0;
+    std::unique_ptr<ZipDistance> helper;
+    bool helper_uses_2016 = false;
+    std::string text;
+    std::vector<std::size_t> ends;
+  };
+
+  std::unique_ptr<Block> makeBlock() {
+    auto b = std::make_unique<Block>();
+    b->pairing = std::make_unique<Pairing>(w_.decimal_separator_, w_.group_separator_);
+    return b;
+  }
+
+  // The block being filled, taken and set up with the run's current options.
+  Block& filling() {
+    if (filling_) return *filling_;
+    // Taking a block adds the lines of those compared; a failure there is reported and
+    // the next block is taken.
+    while (!filling_) trap_.line(130, [&] { filling_ = &blocks_.next(); });
+    Block& b = *filling_;
+    b.pairing->clear();
+    b.pairing->set_mode(mode_);
+    if (b.reference_seen != reference_version_) {
+      b.reference_seen = reference_version_;
+      b.pairing->set_reference(reference_zip_);
+    }
+    b.options = options_;
+    if (threads_ > 1 && (!b.helper || b.helper_uses_2016 != options_.use2016)) {
+      b.helper = w_.engine_.helper(options_.use2016);
+      b.helper_uses_2016 = options_.use2016;
+    }
+    return b;
+  }
+
+  void submit() {
+    if (!filling_) return;
+    filling_ = nullptr;
+    trap_.line(130, [&] { blocks_.submit(); });
+  }
+
+  // Every block compared and its lines in the list.
+  void compareAll() {
+    submit();
+    for (bool done = false; !done;)
+      trap_.line(130, [&] {
+        blocks_.finish();
+        done = true;
+      });
+  }
+
+  // On any thread. With one thread the lines are written straight into the list.
+  void compute(Block& b) {
+    if (!b.helper) return;
+    b.text.clear();
+    b.ends.clear();
+    b.helper->compare(b.pairing->pairs(), b.options, {}, LineOutput{&b.text, '\0', &b.ends});
+  }
+
+  // On the window's thread, in the list's order.
+  void deliver(Block& b) {
+    const std::span<const ZipPair> pairs = b.pairing->pairs();
+    if (pairs.empty()) return;
+    TextListModel& results = *w_.results_;
+    if (b.helper) {
+      w_.engine_.absorb(*b.helper);
+      results.appendWritten(true, [&](std::string& texts, std::vector<std::size_t>& ends) {
+        const std::size_t base = texts.size();
+        texts += b.text;
+        for (const std::size_t end : b.ends) ends.push_back(base + end);
+      });
+    } else {
+      results.appendWritten(true, [&](std::string& texts, std::vector<std::size_t>& ends) {
+        w_.engine_.compare(pairs, b.options, {}, LineOutput{&texts, '\0', &ends});
+      });
+    }
+    // Room for the whole run, judged by its first lines, so that a million lines are
+    // not moved again and again as the list grows.
+    if (!reserved_ && results.size() > 0) {
+      reserved_ = true;
+      const std::size_t rows = w_.zip_list_->size();
+      results.reserve(rows, rows * (results.bytes() / results.size() + 4));
+    }
+  }
+
   void atYield() {
-    comparePending();  // the lines so far are in the list before the window draws
+    compareAll();  // the lines so far are in the list before the window draws
     showProgress();
     options_seen_ = false;
     // The view hears of new rows a few times a second: each announcement makes it lay
@@ -86,26 +182,6 @@ class MainWindow::DistanceRun {
     if (since_flush_.elapsed() < 200) return;
     w_.flushResults();
     since_flush_.restart();
-  }
-
-  void comparePending() {
-    trap_.line(130, [&] {
-      // Taken before comparing, so that a failure below does not compare them again.
-      const std::span<const ZipPair> pairs = pairing_.pairs();
-      if (pairs.empty()) return;
-      pairing_.clear();
-      w_.results_->appendWritten(true, [&](std::string& texts, std::vector<std::size_t>& ends) {
-        w_.engine_.compare(pairs, options_, {}, LineOutput{&texts, '\0', &ends});
-      });
-    });
-    // Room for the whole run, judged by its first lines, so that a million lines are
-    // not moved again and again as the list grows.
-    TextListModel& results = *w_.results_;
-    if (!reserved_ && results.size() > 0) {
-      reserved_ = true;
-      const std::size_t rows = w_.zip_list_->size();
-      results.reserve(rows, rows * (results.bytes() / results.size() + 4));
-    }
   }
 
   // The bar shows the entry being processed whenever the window is drawn.
@@ -131,25 +207,31 @@ class MainWindow::DistanceRun {
       options_.wording = Wording::DistanceOnly;
     options_.use2016 = o.use2016Table->isChecked();
     const bool against_reference = o.referenceMode->isChecked();
-    pairing_.set_mode(o.consecutiveMode->isChecked() ? Pairing::Mode::Consecutive
-                      : against_reference            ? Pairing::Mode::Reference
-                                                     : Pairing::Mode::None);
+    mode_ = o.consecutiveMode->isChecked() ? Pairing::Mode::Consecutive
+            : against_reference            ? Pairing::Mode::Reference
+                                           : Pairing::Mode::None;
     if (against_reference && w_.reference_zip_->text() != reference_) {
       reference_ = w_.reference_zip_->text();
-      pairing_.set_reference(reference_.toStdString());
+      reference_zip_ = reference_.toStdString();
+      ++reference_version_;
     }
   }
 
   MainWindow& w_;
   Trap& trap_;
-  Pairing pairing_;
   CompareOptions options_;
+  Pairing::Mode mode_ = Pairing::Mode::None;
   bool options_seen_ = false;
   QString reference_;  // the reference box's text, handed on when it changes
+  std::string reference_zip_;
+  std::uint64_t reference_version_ = 0;
   bool reserved_ = false;
   std::size_t entry_ = 0, shown_ = static_cast<std::size_t>(-1);
   QElapsedTimer since_flush_;
   Yielder yield_;
+  Block* filling_ = nullptr;
+  const unsigned threads_;
+  OrderedBlocks<Block> blocks_;  // last: its threads end before the rest goes
 };
 
 void MainWindow::startRun() {

@@ -15,11 +15,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <random>
 
 #include "app/main_window.h"
 #include "app/prompt.h"
+#include "engine/ordered_blocks.h"
 #include "output/clipboard.h"
 #include "output/text_export.h"
 #include "output/workbook.h"
@@ -150,6 +152,13 @@ int main(int argc, char** argv) {
   prompt.file = list_path;
   const double load = seconds([&] { click(form, "PushButton3"); });
   std::printf("load a list file of %zu zip codes: %.3f s\n", form.zipList().size(), load);
+  // The same run on one thread, in a window of its own.
+  MainWindowEnvironment one_thread_env =
+      MainWindowEnvironment::desktop(QStringLiteral(QUORVANE_BIN_DIR));
+  one_thread_env.runThreads = 1;
+  auto one_thread = std::make_unique<MainWindow>(one_thread_env);
+  one_thread->startUp();
+  click(*one_thread, "PushButton3");
 
   // The window's run and the engine alone, taken in turns so that both see the same
   // machine; the medians of five are compared.
@@ -178,7 +187,7 @@ int main(int argc, char** argv) {
   };
   const auto engine_alone = [&] { engine_run(false); };
   const auto engine_keeping = [&] { engine_run(true); };
-  std::vector<double> window_runs, engine_runs, keeping_runs;
+  std::vector<double> window_runs, one_thread_runs, engine_runs, keeping_runs;
   const int rounds = 5;
   // How long the window goes without answering: the longest time between two passes
   // of its event loop, the start and end of the run included.
@@ -197,6 +206,7 @@ int main(int argc, char** argv) {
     answered();
     ticker.stop();
     app.processEvents();
+    one_thread_runs.push_back(seconds([&] { click(*one_thread, "PushButton17"); }));
     engine_runs.push_back(seconds(engine_alone));
     keeping_runs.push_back(seconds(engine_keeping));
   }
@@ -206,6 +216,8 @@ int main(int argc, char** argv) {
       "(median of %d; fastest %.3f s)\n",
       run, form.results().size(), rounds,
       *std::min_element(window_runs.begin(), window_runs.end()));
+  std::printf("  on one thread: %.3f s; %.2f times as long as on one per core (%u)\n",
+              median(one_thread_runs), median(one_thread_runs) / run, default_threads());
   std::printf(
       "  the engine alone, same comparisons: %.3f s (fastest %.3f s); the window "
       "takes %.2f times the engine's time\n",
@@ -216,6 +228,7 @@ int main(int argc, char** argv) {
   std::printf("  the window's longest time without answering during the runs: %.1f ms\n",
               longest_silence);
   if (args->run_only) return 0;
+  one_thread.reset();  // the memory below is the one window's
   std::printf("memory: %.0f MB resident with both lists (+%.0f MB over the empty window)\n",
               rss_mb(), rss_mb() - rss0);
 

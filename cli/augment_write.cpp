@@ -58,7 +58,7 @@ void AugmentRows::write_block(Block& b) const {
   const std::span<PairResult> results(b.results.data(), b.pairs.size());
   if (!b.pairs.empty()) {
     b.engine->compare(b.pairs, options_, results, LineOutput{});
-    b.engine->not_found_zips.clear();  // the status column says it, row by row
+    b.engine->forget_not_found();  // the status column says it, row by row
   }
   b.out.clear();
   PairResult not_a_zip;

@@ -108,8 +108,10 @@ class OrderedBlocks {
       s.state = State::Empty;
       std::rethrow_exception(e);
     }
-    deliver_(*s.block);
+    // Emptied first: a delivery that throws leaves the slot free for the next block.
+    // Only this thread fills slots, so none is filled before the delivery ends.
     s.state = State::Empty;
+    deliver_(*s.block);
   }
 
   // Computes the oldest block no thread has taken; the lock is held before and after.

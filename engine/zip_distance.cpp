@@ -28,6 +28,11 @@ EntryZip entry_zip(std::string_view entry) {
 }
 
 void ZipDistance::add_not_found(std::string_view zip) {
+  if (defer_reports_) {
+    deferred_zips_ += zip;
+    deferred_zip_ends_.push_back(deferred_zips_.size());
+    return;
+  }
   if (!trim_blanks(not_found_zips).empty()) not_found_zips += ", ";
   not_found_zips += zip;
 }
@@ -91,11 +96,12 @@ void ZipDistance::absorb(ZipDistance& helper) {
     tallies_[k].count += from.count;
     from = Tally{};
   }
-  if (!helper.not_found_zips.empty()) {
-    if (!trim_blanks(not_found_zips).empty()) not_found_zips += ", ";
-    not_found_zips += helper.not_found_zips;
-    helper.not_found_zips.clear();
+  std::size_t start = 0;
+  for (const std::size_t end : helper.deferred_zip_ends_) {
+    add_not_found(std::string_view(helper.deferred_zips_).substr(start, end - start));
+    start = end;
   }
+  helper.forget_not_found();
   unreadable_lookups += helper.unreadable_lookups;
   helper.unreadable_lookups = 0;
 }

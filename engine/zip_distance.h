@@ -84,6 +84,12 @@ class ZipDistance {
   // The zip codes whose lookup found zero coordinates (or could not read the
   // database), joined by ", ", duplicates kept. Only the run empties it.
   std::string not_found_zips;
+  // Empties not_found_zips, and a helper's zip codes not found that wait for absorb().
+  void forget_not_found() {
+    not_found_zips.clear();
+    deferred_zips_.clear();
+    deferred_zip_ends_.clear();
+  }
   // The lookups made against a table that could not be read; only the run empties it.
   std::size_t unreadable_lookups = 0;
 
@@ -166,6 +172,10 @@ class ZipDistance {
   };
   bool defer_reports_ = false;
   std::vector<Deferred> deferred_;
+  // A helper's zip codes not found, each kept apart: joined one by one when absorbed,
+  // as the owner would have joined them (a blank one adds no separator to a blank list).
+  std::string deferred_zips_;
+  std::vector<std::size_t> deferred_zip_ends_;
 };
 
 }  // namespace quorvane

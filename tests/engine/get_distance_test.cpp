@@ -70,6 +70,28 @@ TEST_F(DistanceLineTest, FirstFailedLookupEndsTheComparison) {
   EXPECT_EQ(engine.not_found_zips, "34001");
 }
 
+// Comparisons split between helpers name the zip codes not found as one engine does,
+// blank ones included, wherever the split falls.
+TEST_F(DistanceLineTest, HelpersNameZipCodesNotFoundAsOneEngine) {
+  const std::vector<ZipPair> pairs = {{"00001", ""},      {"00001", "34001"}, {"00001", " "},
+                                      {"00001", "34001"}, {"00001", ""},      {"00001", "34001"}};
+  CompareOptions options;
+  options.use2016 = false;
+  ZipDistance one(db);
+  one.compare(pairs, options, {}, {});
+  ASSERT_EQ(one.not_found_zips, "34001,  , 34001, , 34001");
+  for (std::size_t split = 0; split <= pairs.size(); ++split) {
+    ZipDistance owner(db);
+    ZipDistance::Batch batch(owner);
+    auto first = owner.helper(false), second = owner.helper(false);
+    first->compare(std::span(pairs).first(split), options, {}, {});
+    second->compare(std::span(pairs).subspan(split), options, {}, {});
+    owner.absorb(*first);
+    owner.absorb(*second);
+    EXPECT_EQ(owner.not_found_zips, one.not_found_zips) << split;
+  }
+}
+
 TEST_F(DistanceLineTest, NonFiniteCoordinatesGiveNoDistanceAndOneReportPerRun) {
   {
     ZipDistance::Batch run(engine);

@@ -92,6 +92,7 @@ MainWindow& GuiTest::start() {
   MainWindowEnvironment env;
   env.programFolder = program_folder_;
   env.maxListEntries = max_list_entries;
+  env.runThreads = run_threads;
   env.drawOneToHundred = [this] { return draw; };
   env.openUrl = [this](const QUrl& url) { opened_urls.push_back(url); };
   env.spreadsheetPresent = [this] { return spreadsheet_present; };

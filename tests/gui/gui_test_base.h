@@ -71,6 +71,7 @@ class GuiTest : public ::testing::Test {
   int spreadsheets_made = 0;
   int spreadsheets_shown = 0;
   std::size_t max_list_entries = MainWindowEnvironment{}.maxListEntries;
+  unsigned run_threads = 0;
   std::map<std::pair<int, int>, std::string> sheet_cells;
 
  private:

@@ -4,6 +4,7 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QTimer>
+#include <random>
 
 #include "app/caption_progress_bar.h"
 #include "output/yielder.h"
@@ -242,6 +243,53 @@ TEST_F(RunTest, EntriesRemovedDuringARunEndIt) {
   prompt.expectMessage("Done.");
   run();
   EXPECT_EQ(results().size(), 1u);
+}
+
+// Blocks compared on several threads give the lines, checks and messages of one thread:
+// seeded lists with every kind of entry, long enough for many blocks.
+TEST_F(RunTest, EveryNumberOfThreadsGivesTheSameRun) {
+  const std::vector<const char*> kinds = {
+      "03053",      "92018",   "60628",  "34001" /* zero coordinates */,
+      "09002",      "00000",   "99999",  "ABCDE",
+      "",           " 60628 ", "+60628", "0305\xc3\xa9",
+      "12345-6789", "6.0e4"};
+  for (const bool by_reference : {false, true}) {
+    std::vector<std::string> first_lines;
+    QStringList first_shown;
+    for (const unsigned threads : {1u, 2u, 3u}) {
+      SCOPED_TRACE(testing::Message()
+                   << "threads " << threads << ", by reference " << by_reference);
+      run_threads = threads;
+      start();
+      click(kTable2012);
+      if (by_reference) {
+        click(kReferenceMode);
+        widget<QLineEdit>(kReferenceZip)->setText("92018");
+      }
+      std::mt19937 rng(23);
+      std::uniform_int_distribution<std::size_t> pick(0, kinds.size() - 1);
+      for (int i = 0; i < 30000; ++i) form().zipList().append(kinds[pick(rng)]);
+      form().zipList().flush();
+      const qsizetype before = prompt.shown().size();
+      // An entry that is not a number is looked up only as the second of a pair.
+      if (!by_reference)
+        prompt.expectErrorReport("Syntax error in query expression 'zip_code=0305\xc3\xa9'");
+      prompt.expectAnyMessage().expectMessage("Done.");
+      run();
+      prompt.verify();
+      const QStringList shown = prompt.shown().mid(before);
+      ASSERT_EQ(shown.size(), by_reference ? 2 : 3);
+      EXPECT_TRUE(shown[shown.size() - 2].contains("34001, 09002"));
+      if (threads == 1) {
+        first_lines = results();
+        first_shown = shown;
+        EXPECT_GT(first_lines.size(), 20000u);
+        continue;
+      }
+      EXPECT_EQ(results(), first_lines);
+      EXPECT_EQ(shown, first_shown);
+    }
+  }
 }
 
 TEST_F(RunTest, ClosingDuringARunSavesTheListAndStops) {

@@ -17,6 +17,8 @@ class ScriptedPrompt : public Prompt {
 
   // `text` is the whole message, or for error reports a part of it.
   ScriptedPrompt& expectMessage(const QString& text);
+  // A message whose text the test reads afterwards from shown().
+  ScriptedPrompt& expectAnyMessage() { return expectMessage(QString()); }
   ScriptedPrompt& expectErrorReport(const QString& part);
   ScriptedPrompt& expectInput(const QString& answer);
   ScriptedPrompt& expectOpenFiles(const QStringList& answer);
