@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+
 #include <sys/mman.h>
+
+#include <random>
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -124,6 +127,9 @@ TEST(TextListModel, AppendedPiecesAreTheTextsBetweenSeparators) {
       {"caf\xc3\xa9;\r\n;z", {"caf\xc3\xa9", "\r\n", "z"}},
       // ";" with its top bit set is no separator
       {"\xbb\xbb;\xbb\xbb\xbb\xbb;\xbb;", {"\xbb\xbb", "\xbb\xbb\xbb\xbb", "\xbb"}},
+      // runs of five-byte pieces, broken by shorter, longer and empty ones
+      {"03053;92018;1234;60628;03053;;92018;030536;60628;92018",
+       {"03053", "92018", "1234", "60628", "03053", "92018", "030536", "60628", "92018"}},
   };
   for (const Row& r : rows) {
     SCOPED_TRACE(r.text);
@@ -134,6 +140,22 @@ TEST(TextListModel, AppendedPiecesAreTheTextsBetweenSeparators) {
     want.insert(want.end(), r.pieces.begin(), r.pieces.end());
     EXPECT_EQ(model.texts(), want);
     EXPECT_FALSE(model.isChecked(model.size() - 1));
+  }
+  // Seeded texts of digits and separators, against a plain split.
+  std::mt19937 rng(5);
+  for (int round = 0; round < 2000; ++round) {
+    std::string text(rng() % 48, '0');
+    for (char& c : text) c = "01234;"[rng() % 6];
+    // Most rounds are runs of five-byte pieces with a few breaks.
+    for (std::size_t k = 5; k < text.size() && round % 3; k += 6) text[k] = ';';
+    std::vector<std::string> want;
+    std::string piece;
+    for (const char c : text + ";")
+      if (c != ';') piece += c;
+      else if (!piece.empty()) want.push_back(std::exchange(piece, {}));
+    TextListModel model("Zip Code(s)", false);
+    model.appendPieces(text, ';');
+    ASSERT_EQ(model.texts(), want) << text;
   }
   // To views that knew the list as empty the rows come as a new list.
   TextListModel model("Zip Code(s)", false);
