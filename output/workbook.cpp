@@ -1,7 +1,5 @@
 #include "output/workbook.h"
 
-#include <xlsxwriter.h>
-
 #include <QDateTime>
 #include <QDesktopServices>
 #include <QDir>
@@ -14,6 +12,7 @@
 #include <optional>
 
 #include "engine/text.h"
+#include "output/xlsx_library.h"
 #include "output/xlsx_template.h"
 
 namespace quorvane {
@@ -50,6 +49,7 @@ std::optional<DistanceLine> distance_line(std::string_view text, std::string_vie
 }  // namespace
 
 struct XlsxSpreadsheet::Impl {
+  const XlsxLibrary* lib = nullptr;  // loaded by addWorkbook
   QString path;
   std::string decimal_separator;
   lxw_format* miles_formats[3] = {};  // by number of decimals
@@ -72,7 +72,7 @@ XlsxSpreadsheet::XlsxSpreadsheet(QString path, std::function<bool(const QString&
 
 XlsxSpreadsheet::~XlsxSpreadsheet() {
   if (d_->workbook) {
-    workbook_close(d_->workbook);
+    d_->lib->workbook_close(d_->workbook);
     QFile::remove(d_->path);  // never shown: leave nothing behind
   }
 }
@@ -84,14 +84,19 @@ bool XlsxSpreadsheet::addWorkbook(QString* error) {
         "runtime folder");
     return false;
   }
+  QString why;
+  if (!(d_->lib = XlsxLibrary::get(&why))) {
+    *error = QStringLiteral("Cannot create the workbook %1: %2").arg(d_->path, why);
+    return false;
+  }
   lxw_workbook_options options = {};
   options.constant_memory = LXW_TRUE;
   // Its scratch files go beside it, never wherever the temporary folder may point.
   const QByteArray tmp = QFile::encodeName(QFileInfo(d_->path).path());
   options.tmpdir = const_cast<char*>(tmp.constData());
   const QByteArray file = d_->path.toLocal8Bit();
-  d_->workbook = workbook_new_opt(file.constData(), &options);
-  if (d_->workbook) d_->sheet = workbook_add_worksheet(d_->workbook, nullptr);
+  d_->workbook = d_->lib->workbook_new_opt(file.constData(), &options);
+  if (d_->workbook) d_->sheet = d_->lib->workbook_add_worksheet(d_->workbook, nullptr);
   if (!d_->sheet) {
     *error = QStringLiteral("Cannot create the workbook %1").arg(d_->path);
     return false;
@@ -99,8 +104,8 @@ bool XlsxSpreadsheet::addWorkbook(QString* error) {
   // The number shown as the line shows it, with " miles" after it.
   const char* formats[] = {"0\" miles\"", "0.0\" miles\"", "0.00\" miles\""};
   for (int i = 0; i < 3; ++i) {
-    d_->miles_formats[i] = workbook_add_format(d_->workbook);
-    format_set_num_format(d_->miles_formats[i], formats[i]);
+    d_->miles_formats[i] = d_->lib->workbook_add_format(d_->workbook);
+    d_->lib->format_set_num_format(d_->miles_formats[i], formats[i]);
   }
   return true;
 }
@@ -112,10 +117,11 @@ void XlsxSpreadsheet::setCell(int row, int column, std::string_view text) {
   // A distance-only line becomes a number that sums and sorts; every other text stays a
   // text, one that looks like a formula or a number included.
   if (const auto line = distance_line(text, d_->decimal_separator)) {
-    worksheet_write_number(d_->sheet, r, col, line->miles, d_->miles_formats[line->decimals]);
+    d_->lib->worksheet_write_number(d_->sheet, r, col, line->miles,
+                                    d_->miles_formats[line->decimals]);
   } else {
     d_->cell.assign(text);
-    worksheet_write_string(d_->sheet, r, col, d_->cell.c_str(), nullptr);
+    d_->lib->worksheet_write_string(d_->sheet, r, col, d_->cell.c_str(), nullptr);
   }
   const auto c = static_cast<std::size_t>(column - 1);
   if (d_->widths.size() <= c) d_->widths.resize(c + 1, 0);
@@ -127,8 +133,8 @@ void XlsxSpreadsheet::autofitColumns() {
   for (std::size_t c = 0; c < d_->widths.size(); ++c) {
     // Character widths of the default font plus a little room, within the sheet's limit.
     const double width = std::min(255.0, static_cast<double>(d_->widths[c]) * 1.1 + 2.0);
-    worksheet_set_column(d_->sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c), width,
-                         nullptr);
+    d_->lib->worksheet_set_column(d_->sheet, static_cast<lxw_col_t>(c), static_cast<lxw_col_t>(c),
+                                  width, nullptr);
   }
 }
 
@@ -137,12 +143,12 @@ bool XlsxSpreadsheet::show(QString* error) {
     *error = QStringLiteral("No workbook to show");
     return false;
   }
-  const lxw_error rc = workbook_close(d_->workbook);
+  const lxw_error rc = d_->lib->workbook_close(d_->workbook);
   d_->workbook = nullptr;
   if (rc != LXW_NO_ERROR) {
     QFile::remove(d_->path);
     *error = QStringLiteral("Cannot write the workbook %1: %2")
-                 .arg(d_->path, QString::fromUtf8(lxw_strerror(rc)));
+                 .arg(d_->path, QString::fromUtf8(d_->lib->lxw_strerror(rc)));
     return false;
   }
   QString shown = d_->path;

@@ -24,7 +24,7 @@ echo "package: $(basename "$deb"), $(stat -c %s "$deb") bytes"
 [[ $(dpkg-deb -f "$deb" Package) == quorvane ]] || fail "package name"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "depends: $depends"
-for dep in xdg-utils libqt6widgets6 libsqlite3-0; do
+for dep in xdg-utils libqt6widgets6 libsqlite3-0 libxlsxwriter; do
   [[ "$depends" == *"$dep"* ]] || fail "Depends lacks $dep"
 done
 

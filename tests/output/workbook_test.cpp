@@ -9,6 +9,7 @@
 #include <map>
 #include <regex>
 
+#include "output/xlsx_library.h"
 #include "tests/output/table_source.h"
 #include "tests/support/test_db.h"
 
@@ -316,6 +317,20 @@ TEST(WorkbookFolder, NoFolderMeansNoWorkbook) {
   QString error;
   EXPECT_FALSE(sheet.addWorkbook(&error));
   EXPECT_TRUE(error.contains("cache or runtime folder")) << error.toStdString();
+}
+
+// The writer is loaded when first needed: a library that is missing or is another one
+// is named in the reason, and the one the program was built with loads.
+TEST(XlsxWorkbook, WriterLibraryLoadsOrSaysWhy) {
+  for (const char* file : {"libquorvane-no-such-writer.so.0", "libz.so.1"}) {
+    QString error;
+    EXPECT_EQ(XlsxLibrary::load(file, &error), nullptr);
+    EXPECT_TRUE(error.startsWith(
+        QStringLiteral("the workbook writer %1 cannot be loaded (").arg(QLatin1String(file))))
+        << error.toStdString();
+  }
+  QString error;
+  EXPECT_NE(XlsxLibrary::get(&error), nullptr) << error.toStdString();
 }
 
 }  // namespace
