@@ -1,5 +1,7 @@
 #include "app/settings_escape.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -19,19 +21,23 @@ int hex_value(char c) {
 
 constexpr char kHexDigits[] = "0123456789ABCDEF";
 
-// Valid UTF-8, without the byte order mark that a decoder may drop: each character's
-// shortest form, no surrogate, nothing beyond U+10FFFF.
+// Valid UTF-8 without a backslash, and without the byte order mark that a decoder may
+// drop: each character's shortest form, no surrogate, nothing beyond U+10FFFF.
 bool is_plain_utf8(QByteArrayView text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text.data());
   const auto* const end = p + text.size();
   while (p < end) {
-    // Eight ASCII bytes at a time.
-    std::uint64_t word;
-    if (end - p >= 8 && (std::memcpy(&word, p, 8), (word & 0x8080808080808080ULL) == 0)) {
-      p += 8;
-      continue;
+    // Sixteen bytes at a time while they are ASCII without a backslash (whose byte mark
+    // has its top bit set, as every byte that is not ASCII does).
+    if (end - p >= 16) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      if (_mm_movemask_epi8(_mm_or_si128(bytes, _mm_cmpeq_epi8(bytes, _mm_set1_epi8('\\')))) == 0) {
+        p += 16;
+        continue;
+      }
     }
     const unsigned c = *p;
+    if (c == '\\') return false;
     if (c < 0x80) {
       ++p;
       continue;
@@ -177,9 +183,7 @@ std::optional<QByteArrayView> plain_value(QByteArrayView raw) {
   for (p = close + 1; p < end; ++p)
     if (*p != ' ' && *p != '\t') return std::nullopt;
   const QByteArrayView text(begin, close - begin);
-  if ((!text.empty() && text.front() == '@') ||
-      std::memchr(begin, '\\', std::size_t(close - begin)) || !is_plain_utf8(text))
-    return std::nullopt;
+  if ((!text.empty() && text.front() == '@') || !is_plain_utf8(text)) return std::nullopt;
   return text;
 }
 

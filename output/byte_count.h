@@ -1,6 +1,10 @@
 #pragma once
-// How often a byte occurs in a text, eight bytes at a time: the size of a list of a
-// million entries is known from its separators in a millisecond.
+// How often a byte occurs in a text, and the byte tests the list's splitting uses: the
+// size of a list of a million entries is known from its separators in a fraction of a
+// millisecond.
+#include <emmintrin.h>
+
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -19,22 +23,25 @@ inline std::uint64_t byte_pattern(char c) {
   return 0x0101010101010101ULL * static_cast<unsigned char>(c);
 }
 
-// The number of marks bytes_equal() set: each byte's top bit moved to its bottom and
-// the bytes summed into the top one by a multiplication. (A population count would be
-// a library call on a build for every x86-64 processor.)
-inline std::size_t marks_in(std::uint64_t marks) {
-  return static_cast<std::size_t>(((marks >> 7) * 0x0101010101010101ULL) >> 56);
-}
-
+// Sixteen bytes at a time: each lane counts its matches down from zero for at most 255
+// rounds, then the lanes are summed.
 inline std::size_t count_byte(std::string_view text, char c) {
-  const std::uint64_t pattern = byte_pattern(c);
+  const char* const p = text.data();
+  const std::size_t n = text.size();
+  const __m128i pattern = _mm_set1_epi8(c), zero = _mm_setzero_si128();
   std::size_t count = 0, i = 0;
-  for (; i + 8 <= text.size(); i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, text.data() + i, 8);
-    count += marks_in(bytes_equal(word, pattern));
+  while (n - i >= 16) {
+    const std::size_t rounds = std::min<std::size_t>((n - i) / 16, 255);
+    __m128i lanes = zero;
+    for (std::size_t r = 0; r < rounds; ++r, i += 16) {
+      const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+      lanes = _mm_sub_epi8(lanes, _mm_cmpeq_epi8(bytes, pattern));
+    }
+    const __m128i sums = _mm_sad_epu8(lanes, zero);
+    count += static_cast<std::size_t>(_mm_cvtsi128_si64(sums)) +
+             static_cast<std::size_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(sums, sums)));
   }
-  for (; i < text.size(); ++i) count += text[i] == c;
+  for (; i < n; ++i) count += p[i] == c;
   return count;
 }
 

@@ -123,22 +123,29 @@ void TextListModel::appendPieces(std::string_view text, char separator) {
   };
   // Eight bytes at a time: a bit marks each byte that is the separator.
   const std::uint64_t pattern = byte_pattern(separator);
-  // A piece of five bytes and its separator (a zip code), found from the marks of the
-  // first six bytes of a word and copied as the word.
+  // Runs of pieces of five bytes and their separators (zip codes): the marks of a
+  // word's first six bytes find one, and the word is copied whole.
   constexpr std::uint64_t kSixMarks = 0x0000808080808080ULL, kSixthOnly = 0x0000800000000000ULL;
   std::size_t i = 0;
   while (i + 8 <= n) {
+    if (piece == i) {
+      std::size_t at = i, written = out, rows_done = count;
+      for (; at + 8 <= n; at += 6) {
+        std::uint64_t word;
+        std::memcpy(&word, from + at, 8);
+        if ((bytes_equal(word, pattern) & kSixMarks) != kSixthOnly) break;
+        std::memcpy(base + written, &word, 8);  // within the buffer: written <= bytes + at
+        written += 5;
+        ends[rows_done++] = static_cast<std::uint32_t>(written);
+      }
+      out = written;
+      count = rows_done;
+      piece = i = at;
+      if (i + 8 > n) break;
+    }
     std::uint64_t word;
     std::memcpy(&word, from + i, 8);
-    std::uint64_t marks = bytes_equal(word, pattern);
-    if (piece == i && (marks & kSixMarks) == kSixthOnly) {
-      std::memcpy(base + out, &word, 8);  // out + 8 <= bytes + i + 8 <= the buffer's size
-      out += 5;
-      ends[count++] = static_cast<std::uint32_t>(out);
-      piece = i += 6;
-      continue;
-    }
-    for (; marks != 0; marks &= marks - 1)
+    for (std::uint64_t marks = bytes_equal(word, pattern); marks != 0; marks &= marks - 1)
       end_piece(i + static_cast<std::size_t>(std::countr_zero(marks)) / 8);
     i += 8;
   }

@@ -55,6 +55,19 @@ TEST(SettingsPlainValue, ReadsAsTheDecodedValue) {
       EXPECT_EQ(value->toUtf8(), plain->toByteArray());
     }
   }
+  // A long value read sixteen bytes at a time: an escape, a character of two bytes and a
+  // lone continuation byte at each place of the first three blocks.
+  for (std::size_t at = 0; at < 48; ++at) {
+    for (const auto& [inside, plain] :
+         {std::pair{"\\n", false}, {"\xc3\xa9", true}, {"\x80", false}}) {
+      std::string value(60, 'z');
+      value.insert(at, inside);
+      SettingsText text(kKeys);
+      ASSERT_TRUE(
+          text.parse(QByteArray::fromStdString("[Quorvane]\nZip%20Codes=\"" + value + "\"")));
+      EXPECT_EQ(text.plainValue(1).has_value(), plain) << at << " " << inside;
+    }
+  }
   // The last of two lines, as value() reads it.
   SettingsText twice(kKeys);
   ASSERT_TRUE(twice.parse("[Quorvane]\nZip%20Codes=\"a;\"\nZip%20Codes=\"b;\"\n"));

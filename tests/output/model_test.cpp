@@ -1,13 +1,12 @@
 #include <gtest/gtest.h>
-
 #include <sys/mman.h>
-
-#include <random>
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <random>
 
 #include "engine/error_trap.h"
+#include "output/byte_count.h"
 #include "output/text_list_model.h"
 
 namespace quorvane {
@@ -109,6 +108,20 @@ TEST(TextListModel, LongTextsAreShortenedForDisplayOnly) {
 namespace quorvane {
 namespace {
 
+// Counted sixteen bytes at a time, a lane at most 255 rounds: texts of nothing but the
+// byte and of mixed bytes, around every boundary.
+TEST(ByteCount, CountsEveryOccurrence) {
+  std::mt19937 rng(7);
+  for (const std::size_t n : {0, 1, 15, 16, 17, 4079, 4080, 4081, 4096, 8161, 100003}) {
+    const std::string all(n, ';');
+    EXPECT_EQ(count_byte(all, ';'), n) << n;
+    std::string mixed(n, 'a');
+    for (char& c : mixed) c = ";a\xbb"[rng() % 3];
+    EXPECT_EQ(count_byte(mixed, ';'), std::size_t(std::count(mixed.begin(), mixed.end(), ';')))
+        << n;
+  }
+}
+
 // Pieces are split eight bytes at a time: separators at every place of a word, empty
 // pieces, pieces longer than a word and a text that ends without a separator.
 TEST(TextListModel, AppendedPiecesAreTheTextsBetweenSeparators) {
@@ -151,8 +164,10 @@ TEST(TextListModel, AppendedPiecesAreTheTextsBetweenSeparators) {
     std::vector<std::string> want;
     std::string piece;
     for (const char c : text + ";")
-      if (c != ';') piece += c;
-      else if (!piece.empty()) want.push_back(std::exchange(piece, {}));
+      if (c != ';')
+        piece += c;
+      else if (!piece.empty())
+        want.push_back(std::exchange(piece, {}));
     TextListModel model("Zip Code(s)", false);
     model.appendPieces(text, ';');
     ASSERT_EQ(model.texts(), want) << text;
