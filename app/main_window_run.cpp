@@ -154,11 +154,7 @@ class MainWindow::DistanceRun {
     TextListModel& results = *w_.results_;
     if (b.helper) {
       w_.engine_.absorb(*b.helper);
-      results.appendWritten(true, [&](std::string& texts, std::vector<std::size_t>& ends) {
-        const std::size_t base = texts.size();
-        texts += b.text;
-        for (const std::size_t end : b.ends) ends.push_back(base + end);
-      });
+      results.appendRows(b.text, b.ends, true);
     } else {
       results.appendWritten(true, [&](std::string& texts, std::vector<std::size_t>& ends) {
         w_.engine_.compare(pairs, b.options, {}, LineOutput{&texts, '\0', &ends});

@@ -97,6 +97,19 @@ void TextListModel::reserve(std::size_t rows, std::size_t bytes) {
   prefer_huge_pages(ends_.data(), ends_.capacity() * sizeof(std::uint32_t));
 }
 
+void TextListModel::appendRows(std::string_view texts, std::span<const std::size_t> ends,
+                               bool checked) {
+  check_room(texts.size());
+  const std::size_t base = buffer_.size();
+  // Nothing is added when room cannot be had.
+  ends_.reserve(ends_.size() + ends.size());
+  if (checkable_) checks_.reserve(ends_.size() + ends.size());
+  buffer_ += texts;
+  for (const std::size_t end : ends) ends_.push_back(static_cast<std::uint32_t>(base + end));
+  if (checkable_) checks_.resize(ends_.size(), checked);
+  ++changes_;
+}
+
 void TextListModel::appendPieces(std::string_view text, char separator) {
   const std::size_t rows = ends_.size(), bytes = buffer_.size(), n = text.size();
   check_room(n);

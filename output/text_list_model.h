@@ -5,6 +5,7 @@
 // row does not make the view lay out row by row.
 #include <QAbstractListModel>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,9 @@ class TextListModel : public QAbstractListModel, public ListSource {
     if (checkable_) checks_.resize(ends_.size(), checked);
     ++changes_;
   }
+  // Appends rows written elsewhere: their texts one after another, and where each ends
+  // in them.
+  void appendRows(std::string_view texts, std::span<const std::size_t> ends, bool checked);
   // Appends each non-empty piece of `text` between `separator`s, unchecked, in one pass.
   void appendPieces(std::string_view text, char separator);
   void reserve(std::size_t rows, std::size_t bytes);

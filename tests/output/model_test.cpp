@@ -89,6 +89,8 @@ TEST(TextListModel, TextsPastFourGigabytesAreRefusedWhole) {
   const std::string_view past(static_cast<const char*>(zeros), size);
   EXPECT_THROW(model.appendPieces(past, ';'), RuntimeError);
   EXPECT_THROW(model.append(past), RuntimeError);
+  const std::size_t end = size;
+  EXPECT_THROW(model.appendRows(past, std::span(&end, 1), true), RuntimeError);
   munmap(zeros, size);
   EXPECT_EQ(model.texts(), std::vector<std::string>{"first"});
 }
