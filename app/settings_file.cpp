@@ -13,6 +13,21 @@ bool is_space(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
+bool is_line_end(char c) { return c == '\r' || c == '\n'; }
+
+// How many bytes end `line` with a backslash that escapes a line end (CR, LF, CR LF or
+// LF CR); 0 when it ends otherwise.
+qsizetype escaped_line_end(QByteArrayView line) {
+  const qsizetype n = line.size();
+  if (n < 2 || !is_line_end(line[n - 1])) return 0;
+  const qsizetype end_size =
+      n >= 3 && is_line_end(line[n - 2]) && line[n - 2] != line[n - 1] && line[n - 3] == '\\' ? 2
+                                                                                              : 1;
+  qsizetype slashes = 0;
+  while (slashes < n - end_size && line[n - end_size - 1 - slashes] == '\\') ++slashes;
+  return slashes % 2 == 1 ? end_size + 1 : 0;
+}
+
 }  // namespace
 
 bool SettingsText::parse(QByteArray bytes) {
@@ -146,17 +161,10 @@ QByteArray SettingsText::render(const std::vector<std::pair<int, QString>>& chan
     // written after it joins it.
     const bool open = static_cast<qsizetype>(i) == open_line_;
     if (open && open_escape_) raw.chop(1);
-    // An escaped line end that the end of the input cut short ("\\" and CR, then
-    // nothing) would escape the line end written after it: it continues the line with
-    // nothing, so it goes.
-    if (static_cast<qsizetype>(i) + 1 == static_cast<qsizetype>(lines_.size())) {
-      QByteArrayView trimmed = raw;
-      while (!trimmed.empty() && (trimmed.back() == '\r' || trimmed.back() == '\n'))
-        trimmed.chop(1);
-      qsizetype slashes = 0;
-      while (slashes < trimmed.size() && trimmed[trimmed.size() - 1 - slashes] == '\\') ++slashes;
-      if (trimmed.size() < raw.size() && slashes % 2 == 1) raw = trimmed.chopped(1);
-    }
+    // An escaped line end that ends a line ("\\" and CR, then a line end of its own or
+    // the end of the input) would escape the line end written after it. It continues
+    // the line with nothing, so it goes, as often as the line ends with one.
+    while (const qsizetype escape = escaped_line_end(raw)) raw.chop(escape);
     out += raw;
     if (open && open_quote_) out += '"';
     out += '\n';

@@ -75,6 +75,32 @@ TEST(SettingsPlainValue, ReadsAsTheDecodedValue) {
   EXPECT_FALSE(twice.plainValue(0).has_value());
 }
 
+// A line that ends with an escaped line end, which continues it with nothing, keeps the
+// lines written after it apart from it, however it came to end so.
+TEST(SettingsText, ALineEndingInAnEscapedLineEndLeavesTheNextLineAlone) {
+  const std::pair<const char*, std::string> rows[] = {
+      {"CR, then the end", "a=1\\\r"},
+      {"CR twice, then the end", "a=1\\\r\\\r"},
+      {"LF CR, then the end", "a=1\\\n\r"},
+      {"CR, then a line end of its own", "[Quorvane]\nq=1\\\r\rOther=2\n"},
+      {"in the group, before the key", "[Quorvane]\nOther=1\\\r\\\r\rZip%20Codes=a\n"},
+      {"a lone backslash at the end", "a=1\\\r\\"},
+      {"an open quote", "a=\"1\\\r"},
+      {"an escaped backslash, then CR", "[Quorvane]\nOther=1\\\\\r"},
+  };
+  for (const auto& [what, bytes] : rows) {
+    SCOPED_TRACE(what);
+    SettingsText text(kKeys);
+    ASSERT_TRUE(text.parse(QByteArray::fromStdString(bytes)));
+    const auto other = text.value(0);
+    const QByteArray saved = text.render({{1, QStringLiteral("x;")}});
+    SettingsText again(kKeys);
+    ASSERT_TRUE(again.parse(saved));
+    EXPECT_EQ(again.value(1), QStringLiteral("x;")) << saved.toStdString();
+    EXPECT_EQ(again.value(0), other) << saved.toStdString();
+  }
+}
+
 class SettingsPlainTest : public GuiTest {};
 
 TEST_F(SettingsPlainTest, TheWindowRestoresTheSameEntries) {
