@@ -13,7 +13,9 @@ bool is_space(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-bool is_line_end(char c) { return c == '\r' || c == '\n'; }
+bool is_line_end(char c) {
+  return c == '\r' || c == '\n';
+}
 
 // How many bytes end `line` with a backslash that escapes a line end (CR, LF, CR LF or
 // LF CR); 0 when it ends otherwise.
