@@ -92,11 +92,16 @@ int main(int argc, char** argv) {
   QApplication::setOrganizationName(QStringLiteral("Kelvarin"));
   QApplication::setDesktopFileName(QStringLiteral("com.kelvarin.Quorvane"));
 
+  // The settings are read, and the stored list split, on another core while Qt starts
+  // and the window is built.
+  auto settings = quorvane::load_settings_apart(quorvane::MainWindowEnvironment().maxListEntries);
+
   quorvane::PrintedPrompt printed;
   if (check) quorvane::Prompt::install(&printed);
   quorvane::install_trap_reporter();
   auto env = quorvane::MainWindowEnvironment::desktop(QApplication::applicationDirPath());
   if (check) env.openUrl = nullptr;  // a check opens no web page
+  env.settings = [&settings] { return settings.get(); };
   quorvane::MainWindow window(std::move(env));
   quorvane::set_dialog_parent(&window);
   window.startUp();

@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 #include <QUrl>
 #include <limits>
+#include <utility>
 
 #include "app/caption_progress_bar.h"
 #include "app/list_view.h"
@@ -55,7 +56,7 @@ MainWindowEnvironment MainWindowEnvironment::desktop(const QString& folder) {
 MainWindow::MainWindow(MainWindowEnvironment env, QWidget* parent)
     : QWidget(parent),
       env_(std::move(env)),
-      settings_(std::make_unique<SettingsStore>(env_.maxListEntries)),
+      settings_(env_.settings ? nullptr : std::make_unique<SettingsStore>(env_.maxListEntries)),
       engine_((env_.programFolder + QStringLiteral("/dbZips.mdb")).toStdString()),
       pointer_(this) {
   setObjectName(QStringLiteral("Form1"));
@@ -71,6 +72,15 @@ MainWindow::MainWindow(MainWindowEnvironment env, QWidget* parent)
 }
 
 MainWindow::~MainWindow() = default;
+
+SettingsStore& MainWindow::settings() {
+  if (!settings_) {
+    // Asked once: when it fails, the window reads the store itself next time.
+    if (const auto elsewhere = std::exchange(env_.settings, nullptr)) settings_ = elsewhere();
+    if (!settings_) settings_ = std::make_unique<SettingsStore>(env_.maxListEntries);
+  }
+  return *settings_;
+}
 
 void MainWindow::buildControls() {
   setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

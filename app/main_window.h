@@ -46,6 +46,9 @@ struct MainWindowEnvironment {
   // The zip code list holds at most this many entries: ten million zip codes and more
   // fit, while a file of empty lines cannot fill the memory.
   std::size_t maxListEntries = 20'000'000;
+  // The settings store, when it is read elsewhere (load_settings_apart): asked once, when
+  // the window first needs it. Without it the window reads the store as it is made.
+  std::function<std::unique_ptr<SettingsStore>()> settings = nullptr;
   // The threads a run compares on; 0: one per core.
   unsigned runThreads = 0;
 
@@ -92,7 +95,7 @@ class MainWindow : public QWidget {
   TextListModel& results() { return *results_; }
   ZipDistance& engine() { return engine_; }
   WindowPointer& pointer() { return pointer_; }
-  SettingsStore& settings() { return *settings_; }
+  SettingsStore& settings();
   CaptionProgressBar& progressBar() { return *progress_; }
   bool runInProgress() const { return run_in_progress_; }
   bool skinApplied() const { return skin_applied_; }

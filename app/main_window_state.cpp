@@ -59,16 +59,23 @@ void MainWindow::startUp() {
   trap.line(132, [&] { zip_list_view_->setColumnWidth(0, 7000 / 15); });
   trap.line(136, [&] { results_view_->setColumnWidth(0, 7000 / 15); });
 
-  // A list stored as plain UTF-8 goes into the list as it stands in the file.
+  // A list stored as plain UTF-8 goes into the list as it stands in the file, or as the
+  // rows it was split into while the window was built.
   QString stored;
   std::optional<QByteArrayView> plain;
+  std::optional<TextRows> rows;
   trap.line(138, [&] {
-    plain = settings_->plainList();
-    if (!plain) stored = settings_->read(QStringLiteral("Zip Codes"));
+    rows = settings().takeListRows();
+    if (!rows) plain = settings().plainList();
+    if (!rows && !plain) stored = settings().read(QStringLiteral("Zip Codes"));
   });
-  if (trap.test(140, [&] { return plain ? !plain->isEmpty() : !stored.isEmpty(); })) {
+  if (trap.test(140, [&] {
+        return rows ? !rows->ends.empty() : plain ? !plain->isEmpty() : !stored.isEmpty();
+      })) {
     trap.line(142, [&] {
-      if (plain) {
+      if (rows) {
+        zip_list_->adoptRows(std::move(*rows));
+      } else if (plain) {
         zip_list_->appendPieces(std::string_view(plain->data(), std::size_t(plain->size())), ';');
       } else {
         for (const QString& piece : stored.split(QLatin1Char(';')))
@@ -86,20 +93,20 @@ void MainWindow::startUp() {
     restoreOption(stored_in_order[n - 1], QStringLiteral("Option%1").arg(n), 150 + 2 * n);
   trap.line(166, [&] {
     const QSignalBlocker quiet(reference_zip_);  // restoring is no change to store
-    reference_zip_->setText(settings_->read(QStringLiteral("Text1")));
+    reference_zip_->setText(settings().read(QStringLiteral("Text1")));
   });
   if (trap.test(168, [&] { return options_.referenceMode->isChecked(); })) {
     trap.line(170, [&] { reference_zip_->setEnabled(true); });
   } else if (trap.test(172, [&] { return options_.consecutiveMode->isChecked(); })) {
     trap.line(174, [&] { reference_zip_->setEnabled(false); });
   }
-  if (!settings_->problem().isEmpty()) Prompt::instance().message(settings_->problem());
+  if (!settings().problem().isEmpty()) Prompt::instance().message(settings().problem());
 }
 
 void MainWindow::restoreOption(OptionButton* option, const QString& key, int line) {
   Trap trap(kForm, "Form_Load");
   trap.line(line, [&] {
-    const QString text = settings_->read(key);
+    const QString text = settings().read(key);
     const auto on = truth_value(text);
     if (!on)
       throw RuntimeError(13, "Type mismatch: the setting " + key.toStdString() + " holds \"" +
@@ -123,11 +130,11 @@ void MainWindow::saveZipCodeList() {
     }
   });
   trap.line(108, [&] {
-    settings_->write(QStringLiteral("Zip Codes"), QString::fromStdString(joined));
+    settings().write(QStringLiteral("Zip Codes"), QString::fromStdString(joined));
     QString reason;
-    if (!settings_->sync(&reason))
+    if (!settings().sync(&reason))
       throw RuntimeError(75, "Cannot save the zip code list to " +
-                                 settings_->fileName().toStdString() + ": " + reason.toStdString());
+                                 settings().fileName().toStdString() + ": " + reason.toStdString());
   });
 }
 
@@ -152,8 +159,8 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::storeComparisonMode() {
-  settings_->write(QStringLiteral("Option1"), truth_text(options_.consecutiveMode->isChecked()));
-  settings_->write(QStringLiteral("Option2"), truth_text(options_.referenceMode->isChecked()));
+  settings().write(QStringLiteral("Option1"), truth_text(options_.consecutiveMode->isChecked()));
+  settings().write(QStringLiteral("Option2"), truth_text(options_.referenceMode->isChecked()));
   if (options_.referenceMode->isChecked())
     reference_zip_->setEnabled(true);
   else if (options_.consecutiveMode->isChecked())
@@ -161,16 +168,16 @@ void MainWindow::storeComparisonMode() {
 }
 
 void MainWindow::storeWording() {
-  settings_->write(QStringLiteral("Option3"), truth_text(options_.sentenceWording->isChecked()));
-  settings_->write(QStringLiteral("Option4"),
+  settings().write(QStringLiteral("Option3"), truth_text(options_.sentenceWording->isChecked()));
+  settings().write(QStringLiteral("Option4"),
                    truth_text(options_.zipsAndDistanceWording->isChecked()));
-  settings_->write(QStringLiteral("Option5"),
+  settings().write(QStringLiteral("Option5"),
                    truth_text(options_.distanceOnlyWording->isChecked()));
 }
 
 void MainWindow::storeTableChoice() {
-  settings_->write(QStringLiteral("Option7"), truth_text(options_.use2016Table->isChecked()));
-  settings_->write(QStringLiteral("Option6"), truth_text(options_.use2012Table->isChecked()));
+  settings().write(QStringLiteral("Option7"), truth_text(options_.use2016Table->isChecked()));
+  settings().write(QStringLiteral("Option6"), truth_text(options_.use2012Table->isChecked()));
 }
 
 void MainWindow::explainTables() {
@@ -182,7 +189,7 @@ void MainWindow::explainTables() {
 }
 
 void MainWindow::storeReferenceZip() {
-  settings_->write(QStringLiteral("Text1"), reference_zip_->text());
+  settings().write(QStringLiteral("Text1"), reference_zip_->text());
 }
 
 void MainWindow::checkReferenceZip() {

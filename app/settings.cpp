@@ -8,10 +8,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 #include <type_traits>
 
 #include "engine/regular_file.h"
@@ -244,15 +246,32 @@ QString SettingsStore::read(const QString& key) const {
   return present_[i] ? values_[i] : QString::fromLatin1(kSettingKeys[i].fallback);
 }
 
+void SettingsStore::splitList() {
+  if (!plain_list_ || list_rows_) return;
+  list_rows_.emplace();
+  append_pieces(std::string_view(plain_list_->data(), std::size_t(plain_list_->size())), ';',
+                list_rows_->buffer, list_rows_->ends);
+}
+
+std::optional<TextRows> SettingsStore::takeListRows() {
+  std::optional<TextRows> rows = std::move(list_rows_);
+  list_rows_.reset();
+  return rows;
+}
+
 void SettingsStore::write(const QString& key, const QString& value) {
   const int i = key_index(key);
   if (i < 0) return;
   values_[i] = value;
-  if (i == kZipCodes) plain_list_.reset();
+  if (i == kZipCodes) {
+    plain_list_.reset();
+    list_rows_.reset();
+  }
   present_[i] = written_[i] = true;
   if (pending_) return;
   pending_ = true;
-  QTimer::singleShot(0, &deferred_, [this] {
+  if (!deferred_) deferred_ = std::make_unique<QObject>();
+  QTimer::singleShot(0, deferred_.get(), [this] {
     if (pending_) sync();
   });
 }
@@ -274,6 +293,25 @@ bool SettingsStore::sync(QString* reason) {
   }
   if (reason) *reason = why;
   return false;
+}
+
+std::future<std::unique_ptr<SettingsStore>> load_settings_apart(std::size_t max_list_entries,
+                                                                qint64 apart_from_bytes) {
+  auto load = [max_list_entries] {
+    auto store = std::make_unique<SettingsStore>(max_list_entries);
+    store->splitList();
+    return store;
+  };
+  if (QFileInfo(store_file_name()).size() < apart_from_bytes)
+    return std::async(std::launch::deferred, load);
+  // Qt takes the first thread that uses it for the program's main thread: that must be
+  // the caller, not the reading thread.
+  (void)QThread::currentThread();
+  try {
+    return std::async(std::launch::async, load);
+  } catch (const std::system_error&) {  // no thread to be had: read when asked
+    return std::async(std::launch::deferred, load);
+  }
 }
 
 std::optional<bool> truth_value(const QString& text) {

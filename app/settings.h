@@ -4,10 +4,13 @@
 #include <QObject>
 #include <QString>
 #include <cstddef>
+#include <future>
 #include <iterator>
+#include <memory>
 #include <optional>
 
 #include "app/settings_file.h"
+#include "output/text_rows.h"
 
 namespace quorvane {
 
@@ -37,6 +40,10 @@ class SettingsStore {
   // list of a million entries is then read without a text a character. nullopt
   // otherwise (read() gives it then). Valid until the list is written.
   std::optional<QByteArrayView> plainList() const { return plain_list_; }
+  // Splits the plain stored list into rows now, on the calling thread; takeListRows()
+  // hands them over once. Nothing is split for a list that is not plain.
+  void splitList();
+  std::optional<TextRows> takeListRows();
   // Changes a value in memory; the file follows as soon as the event loop runs.
   void write(const QString& key, const QString& value);
   // Writes the values to the file (a new file beside it, renamed over it, so that the
@@ -61,9 +68,19 @@ class SettingsStore {
   bool pending_ = false;  // written since the last sync
   QString aside_;         // where the file as it was is to be kept; empty when not
   bool kept_ = false;     // whether it has been
-  QObject deferred_;      // the owner of a sync waiting for the event loop
+  // The owner of a sync waiting for the event loop, made on the thread that writes: the
+  // store may have been read on another.
+  std::unique_ptr<QObject> deferred_;
+  std::optional<TextRows> list_rows_;  // the plain list split ahead
   QString problem_;
 };
+
+// A store read, and its stored list split, on a thread of its own: the window's controls
+// are built meanwhile. get() waits for it and passes on what the reading threw. A file
+// smaller than `apart_from_bytes` is read by get() itself: a thread would cost more.
+std::future<std::unique_ptr<SettingsStore>> load_settings_apart(std::size_t max_list_entries,
+                                                                qint64 apart_from_bytes = qint64{1}
+                                                                                          << 20);
 
 // "True"/"False" in any letter case, or a number (zero false); nullopt otherwise.
 std::optional<bool> truth_value(const QString& text);

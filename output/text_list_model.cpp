@@ -1,14 +1,10 @@
 #include "output/text_list_model.h"
 
-#include <sys/mman.h>
-
 #include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 
 #include "engine/error_trap.h"
-#include "output/byte_count.h"
 
 namespace quorvane {
 
@@ -75,20 +71,6 @@ void TextListModel::append(std::string_view text, bool checked) {
   ++changes_;
 }
 
-namespace {
-
-// A million rows fill tens of megabytes on first touch; in 2 MB pages the kernel takes
-// a few dozen faults for them instead of thousands. Only the aligned middle of a block
-// can be so mapped, and a kernel that declines leaves ordinary pages.
-void prefer_huge_pages(const void* start, std::size_t bytes) {
-  constexpr std::uintptr_t kHuge = std::uintptr_t{2} << 20;
-  const auto from = (reinterpret_cast<std::uintptr_t>(start) + kHuge - 1) & ~(kHuge - 1);
-  const auto to = (reinterpret_cast<std::uintptr_t>(start) + bytes) & ~(kHuge - 1);
-  if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-}
-
-}  // namespace
-
 void TextListModel::reserve(std::size_t rows, std::size_t bytes) {
   ends_.reserve(rows);
   if (checkable_) checks_.reserve(rows);
@@ -111,62 +93,23 @@ void TextListModel::appendRows(std::string_view texts, std::span<const std::size
 }
 
 void TextListModel::appendPieces(std::string_view text, char separator) {
-  const std::size_t rows = ends_.size(), bytes = buffer_.size(), n = text.size();
-  check_room(n);
-  const std::size_t most = count_byte(text, separator) + 1;
-  reserve(rows + most, bytes + n);
-  buffer_.resize(bytes + n);
-  ends_.resize(rows + most);
-  const char* const from = text.data();
-  char* const base = buffer_.data();
-  std::uint32_t* const ends = ends_.data() + rows;
-  std::size_t out = bytes, count = 0, piece = 0;
-  auto end_piece = [&](std::size_t at) {
-    if (at > piece) {
-      // A short piece is copied as sixteen bytes where they lie inside the text: what
-      // lies past the piece is written over by the next one or cut off at the end.
-      if (at - piece <= 16 && piece + 16 <= n)
-        std::memcpy(base + out, from + piece, 16);
-      else
-        std::memcpy(base + out, from + piece, at - piece);
-      out += at - piece;
-      ends[count++] = static_cast<std::uint32_t>(out);
-    }
-    piece = at + 1;
-  };
-  // Eight bytes at a time: a bit marks each byte that is the separator.
-  const std::uint64_t pattern = byte_pattern(separator);
-  // Runs of pieces of five bytes and their separators (zip codes): the marks of a
-  // word's first six bytes find one, and the word is copied whole.
-  constexpr std::uint64_t kSixMarks = 0x0000808080808080ULL, kSixthOnly = 0x0000800000000000ULL;
-  std::size_t i = 0;
-  while (i + 8 <= n) {
-    if (piece == i) {
-      std::size_t at = i, written = out, rows_done = count;
-      for (; at + 8 <= n; at += 6) {
-        std::uint64_t word;
-        std::memcpy(&word, from + at, 8);
-        if ((bytes_equal(word, pattern) & kSixMarks) != kSixthOnly) break;
-        std::memcpy(base + written, &word, 8);  // within the buffer: written <= bytes + at
-        written += 5;
-        ends[rows_done++] = static_cast<std::uint32_t>(written);
-      }
-      out = written;
-      count = rows_done;
-      piece = i = at;
-      if (i + 8 > n) break;
-    }
-    std::uint64_t word;
-    std::memcpy(&word, from + i, 8);
-    for (std::uint64_t marks = bytes_equal(word, pattern); marks != 0; marks &= marks - 1)
-      end_piece(i + static_cast<std::size_t>(std::countr_zero(marks)) / 8);
-    i += 8;
+  check_room(text.size());
+  append_pieces(text, separator, buffer_, ends_);
+  if (checkable_) checks_.resize(ends_.size(), 0);
+  ++changes_;
+}
+
+void TextListModel::adoptRows(TextRows&& rows) {
+  check_room(rows.buffer.size());
+  if (ends_.empty()) {
+    buffer_.swap(rows.buffer);
+    ends_.swap(rows.ends);
+  } else {
+    const auto base = static_cast<std::uint32_t>(buffer_.size());
+    ends_.reserve(ends_.size() + rows.ends.size());
+    buffer_ += rows.buffer;
+    for (const std::uint32_t end : rows.ends) ends_.push_back(base + end);
   }
-  for (; i < n; ++i)
-    if (from[i] == separator) end_piece(i);
-  end_piece(n);
-  buffer_.resize(out);
-  ends_.resize(rows + count);
   if (checkable_) checks_.resize(ends_.size(), 0);
   ++changes_;
 }

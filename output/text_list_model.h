@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "output/list_source.h"
+#include "output/text_rows.h"
 
 namespace quorvane {
 
@@ -66,6 +67,8 @@ class TextListModel : public QAbstractListModel, public ListSource {
   void appendRows(std::string_view texts, std::span<const std::size_t> ends, bool checked);
   // Appends each non-empty piece of `text` between `separator`s, unchecked, in one pass.
   void appendPieces(std::string_view text, char separator);
+  // Appends rows made elsewhere, unchecked; an empty list takes their memory as it is.
+  void adoptRows(TextRows&& rows);
   void reserve(std::size_t rows, std::size_t bytes);
   std::size_t bytes() const { return buffer_.size(); }
   void removeAt(std::size_t row);

@@ -93,6 +93,11 @@ MainWindow& GuiTest::start() {
   env.programFolder = program_folder_;
   env.maxListEntries = max_list_entries;
   env.runThreads = run_threads;
+  if (settings_apart) {
+    auto pending = std::make_shared<std::future<std::unique_ptr<SettingsStore>>>(
+        load_settings_apart(max_list_entries, 0));
+    env.settings = [pending] { return pending->get(); };
+  }
   env.drawOneToHundred = [this] { return draw; };
   env.openUrl = [this](const QUrl& url) { opened_urls.push_back(url); };
   env.spreadsheetPresent = [this] { return spreadsheet_present; };

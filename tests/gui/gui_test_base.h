@@ -72,6 +72,7 @@ class GuiTest : public ::testing::Test {
   int spreadsheets_shown = 0;
   std::size_t max_list_entries = MainWindowEnvironment{}.maxListEntries;
   unsigned run_threads = 0;
+  bool settings_apart = false;  // the store read on a thread of its own, as at a real start
   std::map<std::pair<int, int>, std::string> sheet_cells;
 
  private:

@@ -74,26 +74,28 @@ TEST_F(SettingsFileTest, EveryKeyThatReadsIsKept) {
        "stra\xc3\x9f"
        "e=\xe4\xb8\xad"},
   };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.what);
-    QDir(QString::fromStdString(dir_.file("config"))).removeRecursively();
-    writeSettings(r.file);
-    if (!r.notes.isEmpty()) prompt.expectMessage(whole(r.notes));
-    MainWindow& f = start();
-    EXPECT_EQ(entries(), (std::vector<std::string>{"03053", "92018"}));
-    EXPECT_TRUE(widget<QRadioButton>("Option4")->isChecked());
-    f.zipList().append("60628");
-    f.close();  // no error report
-    EXPECT_EQ(stored("Zip Codes"), "03053;92018;60628;");
-    EXPECT_EQ(stored("Option4"), "True");
-    if (!r.kept_line.empty()) {
-      EXPECT_NE(read_all(settingsFile()).find(r.kept_line + "\n"), std::string::npos);
+  for (const bool apart : {false, true})  // as tests read it, and as at a real start
+    for (const auto& r : rows) {
+      SCOPED_TRACE(std::string(r.what) + (apart ? ", read apart" : ""));
+      settings_apart = apart;
+      QDir(QString::fromStdString(dir_.file("config"))).removeRecursively();
+      writeSettings(r.file);
+      if (!r.notes.isEmpty()) prompt.expectMessage(whole(r.notes));
+      MainWindow& f = start();
+      EXPECT_EQ(entries(), (std::vector<std::string>{"03053", "92018"}));
+      EXPECT_TRUE(widget<QRadioButton>("Option4")->isChecked());
+      f.zipList().append("60628");
+      f.close();  // no error report
+      EXPECT_EQ(stored("Zip Codes"), "03053;92018;60628;");
+      EXPECT_EQ(stored("Option4"), "True");
+      if (!r.kept_line.empty()) {
+        EXPECT_NE(read_all(settingsFile()).find(r.kept_line + "\n"), std::string::npos);
+      }
+      if (!r.notes.isEmpty()) {
+        EXPECT_EQ(read_all(settingsFile() + ".unreadable"), r.file);
+      }
+      prompt.verify();
     }
-    if (!r.notes.isEmpty()) {
-      EXPECT_EQ(read_all(settingsFile() + ".unreadable"), r.file);
-    }
-    prompt.verify();
-  }
 }
 
 TEST_F(SettingsFileTest, AFileThatIsNoTextIsSetAsideWhole) {
@@ -138,21 +140,23 @@ TEST_F(SettingsFileTest, AFilePastTheLimitsLoadsWhatFitsAndIsKept) {
       {"over the entries", "[Quorvane]\nOption4=True\nZip%20Codes=\"1;;2;3;4;5;\"\n", 3,
        "Its zip code list holds more than the list's 3 entries: only the first 3 were loaded."},
   };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.what);
-    max_list_entries = r.entries == 3 ? 3 : MainWindowEnvironment{}.maxListEntries;
-    QDir(QString::fromStdString(dir_.file("config"))).removeRecursively();
-    writeSettings(r.file);
-    prompt.expectMessage(whole(r.notes));
-    MainWindow& f = start();
-    ASSERT_EQ(entries().size(), r.entries);
-    EXPECT_EQ(entries().back().size(), entries().front().size());  // no entry cut short
-    EXPECT_TRUE(widget<QRadioButton>("Option4")->isChecked());
-    f.close();
-    EXPECT_EQ(read_all(settingsFile() + ".unreadable").size(), r.file.size());
-    EXPECT_LE(QFileInfo(settingsFile()).size(), kMaxSettingsFileBytes);
-    prompt.verify();
-  }
+  for (const bool apart : {false, true})  // as tests read it, and as at a real start
+    for (const auto& r : rows) {
+      SCOPED_TRACE(std::string(r.what) + (apart ? ", read apart" : ""));
+      settings_apart = apart;
+      max_list_entries = r.entries == 3 ? 3 : MainWindowEnvironment{}.maxListEntries;
+      QDir(QString::fromStdString(dir_.file("config"))).removeRecursively();
+      writeSettings(r.file);
+      prompt.expectMessage(whole(r.notes));
+      MainWindow& f = start();
+      ASSERT_EQ(entries().size(), r.entries);
+      EXPECT_EQ(entries().back().size(), entries().front().size());  // no entry cut short
+      EXPECT_TRUE(widget<QRadioButton>("Option4")->isChecked());
+      f.close();
+      EXPECT_EQ(read_all(settingsFile() + ".unreadable").size(), r.file.size());
+      EXPECT_LE(QFileInfo(settingsFile()).size(), kMaxSettingsFileBytes);
+      prompt.verify();
+    }
 }
 
 // A save that fails (here at a file size limit, as on a full disk) leaves the old file
