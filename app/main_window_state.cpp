@@ -59,24 +59,18 @@ void MainWindow::startUp() {
   trap.line(132, [&] { zip_list_view_->setColumnWidth(0, 7000 / 15); });
   trap.line(136, [&] { results_view_->setColumnWidth(0, 7000 / 15); });
 
-  // A list stored as plain UTF-8 goes into the list as it stands in the file, or as the
-  // rows it was split into while the window was built.
+  // A list stored as plain UTF-8 goes into the list as the rows split from the file's
+  // own bytes, perhaps while the window was built.
   QString stored;
-  std::optional<QByteArrayView> plain;
   std::optional<TextRows> rows;
   trap.line(138, [&] {
     rows = settings().takeListRows();
-    if (!rows) plain = settings().plainList();
-    if (!rows && !plain) stored = settings().read(QStringLiteral("Zip Codes"));
+    if (!rows) stored = settings().read(QStringLiteral("Zip Codes"));
   });
-  if (trap.test(140, [&] {
-        return rows ? !rows->ends.empty() : plain ? !plain->isEmpty() : !stored.isEmpty();
-      })) {
+  if (trap.test(140, [&] { return rows ? !rows->ends.empty() : !stored.isEmpty(); })) {
     trap.line(142, [&] {
       if (rows) {
         zip_list_->adoptRows(std::move(*rows));
-      } else if (plain) {
-        zip_list_->appendPieces(std::string_view(plain->data(), std::size_t(plain->size())), ';');
       } else {
         for (const QString& piece : stored.split(QLatin1Char(';')))
           if (!piece.isEmpty()) zip_list_->append(piece.toStdString());

@@ -15,6 +15,7 @@
 #include <cstring>
 #include <system_error>
 #include <type_traits>
+#include <utility>
 
 #include "engine/regular_file.h"
 #include "output/byte_count.h"
@@ -254,9 +255,8 @@ void SettingsStore::splitList() {
 }
 
 std::optional<TextRows> SettingsStore::takeListRows() {
-  std::optional<TextRows> rows = std::move(list_rows_);
-  list_rows_.reset();
-  return rows;
+  splitList();
+  return std::exchange(list_rows_, std::nullopt);
 }
 
 void SettingsStore::write(const QString& key, const QString& value) {

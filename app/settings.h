@@ -36,14 +36,12 @@ class SettingsStore {
 
   // The stored value, or the table's default for a missing key.
   QString read(const QString& key) const;
-  // The stored list as the file's own UTF-8 bytes, when they needed no decoding: a
-  // list of a million entries is then read without a text a character. nullopt
-  // otherwise (read() gives it then). Valid until the list is written.
-  std::optional<QByteArrayView> plainList() const { return plain_list_; }
-  // Splits the plain stored list into rows now, on the calling thread; takeListRows()
-  // hands them over once. Nothing is split for a list that is not plain.
-  void splitList();
+  // The stored list split into rows straight from the file's own UTF-8 bytes, when they
+  // need no decoding: a list of a million entries is then read without a text a
+  // character. nullopt otherwise (read() gives the list then).
   std::optional<TextRows> takeListRows();
+  // Splits that list ahead, on the calling thread, for takeListRows() to hand over.
+  void splitList();
   // Changes a value in memory; the file follows as soon as the event loop runs.
   void write(const QString& key, const QString& value);
   // Writes the values to the file (a new file beside it, renamed over it, so that the

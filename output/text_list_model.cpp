@@ -79,17 +79,22 @@ void TextListModel::reserve(std::size_t rows, std::size_t bytes) {
   prefer_huge_pages(ends_.data(), ends_.capacity() * sizeof(std::uint32_t));
 }
 
-void TextListModel::appendRows(std::string_view texts, std::span<const std::size_t> ends,
-                               bool checked) {
+template <class End>
+void TextListModel::appendTexts(std::string_view texts, std::span<const End> ends, bool checked) {
   check_room(texts.size());
   const std::size_t base = buffer_.size();
   // Nothing is added when room cannot be had.
   ends_.reserve(ends_.size() + ends.size());
   if (checkable_) checks_.reserve(ends_.size() + ends.size());
   buffer_ += texts;
-  for (const std::size_t end : ends) ends_.push_back(static_cast<std::uint32_t>(base + end));
+  for (const End end : ends) ends_.push_back(static_cast<std::uint32_t>(base + end));
   if (checkable_) checks_.resize(ends_.size(), checked);
   ++changes_;
+}
+
+void TextListModel::appendRows(std::string_view texts, std::span<const std::size_t> ends,
+                               bool checked) {
+  appendTexts(texts, ends, checked);
 }
 
 void TextListModel::appendPieces(std::string_view text, char separator) {
@@ -100,16 +105,11 @@ void TextListModel::appendPieces(std::string_view text, char separator) {
 }
 
 void TextListModel::adoptRows(TextRows&& rows) {
+  if (!ends_.empty())
+    return appendTexts(rows.buffer, std::span<const std::uint32_t>(rows.ends), false);
   check_room(rows.buffer.size());
-  if (ends_.empty()) {
-    buffer_.swap(rows.buffer);
-    ends_.swap(rows.ends);
-  } else {
-    const auto base = static_cast<std::uint32_t>(buffer_.size());
-    ends_.reserve(ends_.size() + rows.ends.size());
-    buffer_ += rows.buffer;
-    for (const std::uint32_t end : rows.ends) ends_.push_back(base + end);
-  }
+  buffer_.swap(rows.buffer);
+  ends_.swap(rows.ends);
   if (checkable_) checks_.resize(ends_.size(), 0);
   ++changes_;
 }

@@ -92,6 +92,10 @@ class TextListModel : public QAbstractListModel, public ListSource {
   std::uint64_t changes() const override { return changes_; }
 
  private:
+  // appendRows for ends of any width.
+  template <class End>
+  void appendTexts(std::string_view texts, std::span<const End> ends, bool checked);
+
   std::string heading_;
   bool checkable_;
   // Throws when `more` bytes would take the texts past kMostBytes.
